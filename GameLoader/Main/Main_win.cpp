@@ -1,0 +1,105 @@
+// Entry of zelk_main: log, single instance, command text, main window and
+// the process's one message loop.
+#include <windows.h>
+#include <objbase.h>
+
+#include <memory>
+#include <new>
+#include <string>
+
+#include "Common/Folders.h"
+#include "Common/Text.h"
+#include "GameLoader/CmdParam.h"
+#include "GameLoaderWnd/GameLoaderWnd.h"
+#include "Log/Log.h"
+#include "Log/Logger.h"
+#include "Main/AppGlobals.h"
+#include "Main/WindowMessages.h"
+
+namespace {
+
+// local application data\Korvane\Log\, each level created when missing.
+std::wstring PrepareLogFolder()
+{
+    std::wstring folder = GetLocalAppDataPath() + L"\\" + L"Korvane";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    folder += L"\\";
+    folder += L"Log";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    if (folder.empty() || (folder.back() != L'\\' && folder.back() != L'/'))
+        folder += L"\\";
+    return folder;
+}
+
+int RunLauncher()
+{
+    const std::wstring logFolder = PrepareLogFolder();
+    Logger::initializePathDir(WideToMultiByte(logFolder, CP_ACP));
+    LOG_CALL(2, L"Logger::initializePathDir:" << logFolder);
+
+    const std::wstring title = AnsiToWide(kMainWindowTitleAnsi);
+    const std::wstring mutexName = AnsiToWide(kSingleInstanceMutexAnsi);
+
+    // The mutex handle is never closed: its existence marks a running launcher.
+    HANDLE instanceMutex = CreateMutexW(nullptr, TRUE, mutexName.c_str());
+    const DWORD mutexError = GetLastError();
+    if (mutexError == ERROR_ALREADY_EXISTS) {
+        LOG_CALL(2, L"CreateMutex ERROR_ALREADY_EXISTS:" << mutexName);
+        HWND running = FindWindowW(nullptr, title.c_str());
+        if (running && IsWindow(running)) {
+            LOG_CALL(2, L"FindWindow:" << title);
+            PostMessageW(running, WM_TOP_MAIN_WND, 0, 0);
+        }
+        if (instanceMutex)
+            ReleaseMutex(instanceMutex);
+        return kExitNormal;
+    }
+    if (instanceMutex)
+        ReleaseMutex(instanceMutex);
+    LOG_CALL(2, L"CreateMutex not ERROR_ALREADY_EXISTS:" << mutexName);
+
+    std::wstring commandText;
+    if (!ParseCmdParam(commandText)) {
+        LOG_CALL(0, L"ParseCmdParam false");
+        return kExitNormal;
+    }
+
+    if (FAILED(CoInitialize(nullptr))) {
+        LOG_CALL(0, L"CoInitialize false");
+        return kExitNormal;
+    }
+
+    std::unique_ptr<GameLoaderWnd> mainWindow(new (std::nothrow) GameLoaderWnd(commandText));
+    if (!mainWindow) {
+        LOG_CALL(0, L"new GameLoaderWnd false");
+        CoUninitialize();
+        return kExitNormal;
+    }
+    // Created visible but hidden at once: the window is shown when the page has loaded.
+    mainWindow->Create(nullptr, title, WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, 0);
+    mainWindow->CenterWindow();
+    if (IsWindow(mainWindow->GetHWND()))
+        mainWindow->ShowWindow(false);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+
+    mainWindow.reset();
+    CoUninitialize();
+    return kExitNormal;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
+{
+    g_hInstance = instance;
+    try {
+        return RunLauncher();
+    } catch (...) {
+        return kExitNormal;
+    }
+}
