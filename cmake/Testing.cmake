@@ -19,10 +19,10 @@ function(zelk_add_gtest target)
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gmock_main)
   if(WIN32 AND ARG_CODE_PAGES)
     gtest_discover_tests(${target} TEST_PREFIX "cp1252." DISCOVERY_MODE PRE_TEST
-      DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8")
+      DISCOVERY_TIMEOUT 120 PROPERTIES ENVIRONMENT "LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8")
     gtest_discover_tests(${target} TEST_PREFIX "cp936." DISCOVERY_MODE PRE_TEST
-      DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "LANG=zh_CN.UTF-8;LC_ALL=zh_CN.UTF-8")
+      DISCOVERY_TIMEOUT 120 PROPERTIES ENVIRONMENT "LANG=zh_CN.UTF-8;LC_ALL=zh_CN.UTF-8")
   else()
-    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
   endif()
 endfunction()

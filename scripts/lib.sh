@@ -32,8 +32,9 @@ start_wine_env() {
     done
   fi
   setsid wineserver -p >/dev/null 2>&1 </dev/null &
-  # The first Wine process of a run waits for the server anyway; give it a head start.
-  sleep 0.3
+  # The first process of a fresh server brings up the prefix's services
+  # (and may update the prefix); let that happen before anything is timed.
+  timeout 300 wine cmd.exe /c exit >/dev/null 2>&1 || true
 }
 
 stop_wine_env() {
