@@ -42,7 +42,15 @@ std::string LogFileName(const std::string& path, const LogTime& date)
 
 std::string QualifiedFunctionName(const char* prettyFunction)
 {
-    const std::string signature = prettyFunction ? prettyFunction : "";
+    std::string signature = prettyFunction ? prettyFunction : "";
+    // A lambda logs under the function that holds it.
+    const std::string::size_type lambda = signature.find("::<lambda");
+    if (lambda != std::string::npos)
+        signature.erase(lambda);
+    // Helpers in an anonymous namespace log under their bare name.
+    const std::string anonymous = "{anonymous}::";
+    for (std::string::size_type at; (at = signature.find(anonymous)) != std::string::npos;)
+        signature.erase(at, anonymous.size());
     // The parameter list is the last balanced "(...)" (a lambda or a
     // function-pointer return type may add earlier ones); the name stands
     // right before it.

@@ -30,6 +30,9 @@ public:
     virtual void writeDebugger(const std::string& text) = 0;
 };
 
+// The system's own implementation (Logger_win.cpp).
+std::unique_ptr<LoggerPlatform> MakeWindowsLoggerPlatform();
+
 class Logger {
 public:
     enum Output { kFile = 1, kStderr = 4, kDebugger = 16 };

@@ -94,11 +94,13 @@ public:
 
 }  // namespace
 
+std::unique_ptr<LoggerPlatform> MakeWindowsLoggerPlatform() { return std::make_unique<WindowsLoggerPlatform>(); }
+
 void Logger::initializePathDir(const std::string& folder) { g_pathDir = folder; }
 
 Logger& Logger::instance()
 {
-    static Logger logger(std::make_unique<WindowsLoggerPlatform>(), g_pathDir);
+    static Logger logger(MakeWindowsLoggerPlatform(), g_pathDir);
     return logger;
 }
 

@@ -31,8 +31,13 @@ std::wstring PrepareLogFolder()
     return folder;
 }
 
-int RunLauncher()
-{
+}  // namespace
+
+// The body is one function so that its log lines carry the entry's name.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
+try {
+    g_hInstance = instance;
+
     const std::wstring logFolder = PrepareLogFolder();
     Logger::initializePathDir(WideToMultiByte(logFolder, CP_ACP));
     LOG_CALL(2, L"Logger::initializePathDir:" << logFolder);
@@ -90,16 +95,7 @@ int RunLauncher()
     mainWindow.reset();
     CoUninitialize();
     return kExitNormal;
-}
-
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
-{
-    g_hInstance = instance;
-    try {
-        return RunLauncher();
-    } catch (...) {
-        return kExitNormal;
-    }
+} catch (...) {
+    // Nothing unwinds out of the entry; a launcher that failed this way ends normally.
+    return kExitNormal;
 }

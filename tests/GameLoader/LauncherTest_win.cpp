@@ -97,9 +97,9 @@ TEST(Launcher, SecondInstanceBringsTheFirstToTheFrontAndExits)
     const std::string log = ReadFrom(logFile, before);
     const std::string folder = WideToMultiByte(GetLocalAppDataPath() + L"\\Korvane\\Log\\", CP_ACP);
     for (const std::string& expected : std::vector<std::string>
-         {"[Main_win.cpp<", "RunLauncher] : Logger::initializePathDir:" + folder + "\r\n",
+         {"[Main_win.cpp<", "wWinMain] : Logger::initializePathDir:" + folder + "\r\n",
           "] : CreateMutex not ERROR_ALREADY_EXISTS:zelk_main.exe\r\n",
-          "] : CommandLineToArgvW argCount:2 szArgList:--token=t1\r\n",
+          "ParseCmdParam] : CommandLineToArgvW argCount:2 szArgList:--token=t1\r\n",
           "] : CreateMutex ERROR_ALREADY_EXISTS:zelk_main.exe\r\n", "] : FindWindow:Zelkmar\r\n"})
         EXPECT_NE(std::string::npos, log.find(expected)) << expected << "\nin:\n" << log;
 }

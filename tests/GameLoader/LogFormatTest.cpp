@@ -56,7 +56,9 @@ TEST(LogFormat, QualifiedFunctionNameTable)
     const std::pair<const char*, std::string> cases[] = {
         {"int wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)", "wWinMain"},
         {"bool GameLoaderWnd::ParseCmdJson()", "GameLoaderWnd::ParseCmdJson"},
-        {"void {anonymous}::Flush(const std::string&)", "{anonymous}::Flush"},
+        {"void {anonymous}::Flush(const std::string&)", "Flush"},
+        {"ParseCmdParam(std::wstring&)::<lambda(int, const std::wstring&)>", "ParseCmdParam"},
+        {"int {anonymous}::Box::Get() const", "Box::Get"},
         {"static Logger& Logger::instance()", "Logger::instance"},
         {"std::vector<int, std::allocator<int> > Ns::Make(int)", "Ns::Make"},
         {"Ns::Box<int, char>::Box(int)", "Ns::Box<int, char>::Box"},
