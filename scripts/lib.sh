@@ -4,7 +4,8 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 # Third-party libraries cross-built for the target live outside the tree and
 # survive a `rm -rf build`.
-DEPS_DIR=${ZELK_DEPS_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/zelk-deps}
+DEPS_DIR=${ZELK_DEPS_DIR:-${XDG_CACHE_HOME:-${HOME:-/root}/.cache}/zelk-deps}
+export ZELK_DEPS_DIR="$DEPS_DIR"   # the win32 preset reads it
 export WINEPREFIX=${WINEPREFIX:-$BUILD/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
