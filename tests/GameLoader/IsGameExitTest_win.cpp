@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <sstream>
 #include <vector>
@@ -148,12 +149,19 @@ TEST_F(ExitNotice, DeliveredToTheRegisteredWindow)
 TEST_F(ExitNotice, LiteralFormsCarryGameIdZero)
 {
     RegisterWindow(L"KV", ClientWindowId());
-    for (const wchar_t* literal : {L"type:1", L"{type:1}"}) {
+    for (const char* literal : {"type:1", "{type:1}"}) {
         DeleteFileW(m_records.c_str());
-        const LauncherRun run = RunLauncher(literal);
+        const size_t logBefore = ReadFileBytes(LauncherLogFile()).size();
+        const LauncherRun run = RunLauncher(std::wstring(literal, literal + strlen(literal)));
         ASSERT_TRUE(run.ended);
         EXPECT_EQ(0u, run.exitCode);
-        ExpectOneNotice(Received(), 0, std::string(literal, literal + wcslen(literal)));
+        ExpectOneNotice(Received(), 0, literal);
+        const std::string log = ReadFileBytes(LauncherLogFile()).substr(logBefore);
+        for (const std::string& line : {"IsGameExit] : IsGameExit:" + std::string(literal) + "\r\n",
+                                        "IsGameExit] : reader.parse:" + std::string(literal) + " false\r\n",
+                                        std::string("IsGameExit] : get type:1\r\n"),
+                                        "IsGameExit] : game exit notify:" + std::string(literal) + "\r\n"})
+            EXPECT_NE(std::string::npos, log.find(line)) << line << "\nin:\n" << log;
     }
 }
 

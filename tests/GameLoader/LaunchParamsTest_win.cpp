@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Common/Text.h"
+#include "GameLoaderWnd/GameLoaderWnd.h"
 #include "Settings/LocalSettings.h"
 #include "support/Process_win.h"
 #include "support/StandIns_win.h"
@@ -62,4 +63,19 @@ TEST(LaunchParams, CommandLinesIntoTheRecord)
     std::wstring windowId;
     EXPECT_TRUE(LoadPlatformWindowId(settings.path(), windowId));
     EXPECT_EQ(L"1234", windowId);
+}
+
+TEST(LaunchParams, EmptyAndNonJsonTextsAreLoggedAndStoreNothing)
+{
+    const size_t logBefore = ReadFileBytes(TestLogFile()).size();
+    GameLoaderWnd empty(L"");
+    EXPECT_FALSE(empty.ParseCmdJson());
+    GameLoaderWnd notJson(L"C:\\Games\\zelk\\zelk_main.exe");
+    EXPECT_FALSE(notJson.ParseCmdJson());
+    EXPECT_EQ(L"", notJson.GetLaunchParams().source);
+    const std::string log = ReadFileBytes(TestLogFile()).substr(logBefore);
+    for (const char* line : {"ParseCmdJson] : m_strCmdJson is empty\r\n",
+                             "ParseCmdJson] : m_strCmdJson is:C:\\Games\\zelk\\zelk_main.exe\r\n",
+                             "ParseCmdJson] : reader.parse:C:\\Games\\zelk\\zelk_main.exe false\r\n"})
+        EXPECT_NE(std::string::npos, log.find(line)) << line << "\nin:\n" << log;
 }

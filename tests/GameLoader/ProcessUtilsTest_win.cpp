@@ -32,22 +32,6 @@ private:
     HWND m_window = nullptr;
 };
 
-// This test process's own log: no folder is set, so it is written to the
-// working folder under the executable's name and today's date.
-std::wstring OwnLogFile()
-{
-    wchar_t folder[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, folder);
-    wchar_t module[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, module, MAX_PATH);
-    std::wstring name = module;
-    name = name.substr(name.rfind(L'\\') + 1);
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    return std::wstring(folder) + L"\\" + name + L"_" + std::to_wstring(now.wYear) + L"_" +
-           std::to_wstring(now.wMonth) + L"_" + std::to_wstring(now.wDay) + L".log";
-}
-
 // Refuses every open, as for a process of another user, and counts the tries.
 class RefusingOpener : public ProcessTerminationOpener {
 public:
@@ -66,9 +50,9 @@ TEST(ProcessUtils, FindsByNameWithCaseAndByPathWithoutCase)
 {
     Game game(L"visible");
     ASSERT_NE(nullptr, game.window());
-    const size_t logBefore = ReadFileBytes(OwnLogFile()).size();
+    const size_t logBefore = ReadFileBytes(TestLogFile()).size();
     EXPECT_EQ(game.process().id(), GetProcessIdByName(L"zelk.exe"));
-    const std::string log = ReadFileBytes(OwnLogFile()).substr(logBefore);
+    const std::string log = ReadFileBytes(TestLogFile()).substr(logBefore);
     EXPECT_NE(std::string::npos, log.find("] : Process32Next processName:zelk.exe\r\n")) << log;
     EXPECT_EQ(kNoProcessByName, GetProcessIdByName(L"ZELK.EXE"));
     EXPECT_EQ(kNoProcessByName, GetProcessIdByName(L""));
@@ -95,9 +79,9 @@ TEST(ProcessUtils, AProcessThatCannotBeOpenedGoesToTaskkill)
 {
     Game game(L"none");
     RefusingOpener refusing;
-    const size_t logBefore = ReadFileBytes(OwnLogFile()).size();
+    const size_t logBefore = ReadFileBytes(TestLogFile()).size();
     EXPECT_FALSE(KillProcess(game.process().id(), refusing));
-    const std::string log = ReadFileBytes(OwnLogFile()).substr(logBefore);
+    const std::string log = ReadFileBytes(TestLogFile()).substr(logBefore);
     const std::string pid = std::to_string(game.process().id());
     EXPECT_NE(std::string::npos, log.find("KillProcess] : OpenProcess1 " + pid +
                                           " falsed code:5\r\n")) << log;

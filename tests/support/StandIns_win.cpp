@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "Common/Folders.h"
 #include "Settings/LocalSettings.h"
 #include "support/Process_win.h"
 
@@ -93,6 +94,28 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes)
 }
 
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+namespace {
+std::wstring DatedLogName(const std::wstring& module)
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return module + L"_" + std::to_wstring(now.wYear) + L"_" + std::to_wstring(now.wMonth) + L"_" +
+           std::to_wstring(now.wDay) + L".log";
+}
+}  // namespace
+
+std::wstring TestLogFile()
+{
+    wchar_t folder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring name = module;
+    return std::wstring(folder) + L"\\" + DatedLogName(name.substr(name.rfind(L'\\') + 1));
+}
+
+std::wstring LauncherLogFile() { return GetLocalAppDataPath() + L"\\Korvane\\Log\\" + DatedLogName(L"zelk_main.exe"); }
 
 SettingsFileGuard::SettingsFileGuard() : m_path(GetSettingPath()), m_existed(FileExists(m_path))
 {

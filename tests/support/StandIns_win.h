@@ -47,6 +47,12 @@ std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
 
+// This test process's own log: no folder is set, so it is written to the
+// working folder under the executable's name and today's date.
+std::wstring TestLogFile();
+// The launcher's log of today, below the platform client's folder.
+std::wstring LauncherLogFile();
+
 // Keeps the launcher's settings file as it was before the test: its bytes
 // are put back (or the file removed) on destruction.
 class SettingsFileGuard {
