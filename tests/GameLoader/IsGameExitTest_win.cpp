@@ -146,6 +146,34 @@ TEST_F(ExitNotice, DeliveredToTheRegisteredWindow)
     ExpectOneNotice(Received(), 42, "json");
 }
 
+TEST_F(ExitNotice, TheRegisteredWindowIsUsedOnlyWithALoginSource)
+{
+    // A second platform client whose window the fallback search cannot
+    // find by title: only the settings lead to it.
+    const std::wstring otherRecords = m_records + L".registered";
+    RunningProcess registered(QuotedStandIn(L"Korvane.exe") + L" \"" + otherRecords + L"\" \"Korvane registered\"");
+    HWND registeredWindow = WaitForProcessWindow(registered.id(), L"Korvane registered", 20000);
+    ASSERT_NE(nullptr, registeredWindow);
+    const std::wstring registeredId =
+        std::to_wstring(static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(registeredWindow)));
+
+    RegisterWindow(L"KV", registeredId);
+    LauncherRun run = RunLauncher(L"\"{\\\"type\\\":1,\\\"game_id\\\":5}\"");
+    EXPECT_EQ(0u, run.exitCode);
+    ExpectOneNotice(ParseRecords(ReadFileBytes(otherRecords)), 5, "registered window");
+    EXPECT_TRUE(Received().empty());
+
+    DeleteFileW(otherRecords.c_str());
+    RegisterWindow(L"", registeredId);
+    run = RunLauncher(L"\"{\\\"type\\\":1,\\\"game_id\\\":6}\"");
+    EXPECT_EQ(0u, run.exitCode);
+    ExpectOneNotice(Received(), 6, "fallback");
+    EXPECT_TRUE(ReadFileBytes(otherRecords).empty());
+
+    PostMessageW(registeredWindow, WM_CLOSE, 0, 0);
+    registered.waitForExit(5000);
+}
+
 TEST_F(ExitNotice, LiteralFormsCarryGameIdZero)
 {
     RegisterWindow(L"KV", ClientWindowId());

@@ -1,6 +1,6 @@
 // Stand-in for the platform client.  Shows a top-level window titled
-// "Korvane" and appends one line per message of interest to the file named
-// by its first argument:
+// "Korvane" (or the title given as its second argument) and appends one
+// line per message of interest to the file named by its first argument:
 //
 //     copydata <dwData> <cbData> <hex of the data block>
 //     message <number> <wParam> <lParam>       (1348 and 0x543)
@@ -16,6 +16,7 @@
 namespace {
 
 std::wstring g_recordPath;
+std::wstring g_title = L"Korvane";
 
 void Append(const std::string& line)
 {
@@ -69,6 +70,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     if (LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count)) {
         if (count > 1)
             g_recordPath = arguments[1];
+        if (count > 2)
+            g_title = arguments[2];
         LocalFree(arguments);
     }
     WNDCLASSW windowClass = {};
@@ -77,7 +80,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     windowClass.lpszClassName = L"KorvaneStandIn";
     if (!RegisterClassW(&windowClass))
         return 1;
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Korvane", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, g_title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
                                   300, 200, nullptr, nullptr, instance, nullptr);
     if (!window)
         return 1;
