@@ -15,8 +15,14 @@ bool ParseJson(const std::string& text, Json::Value& root)
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #endif
     // The reader's default features: comments allowed, any value at the root.
-    Json::Reader reader;
-    return reader.parse(text, root, false);
+    // The reader throws, rather than fails, on values nested beyond its
+    // depth limit; for the launcher that text is simply not JSON it can read.
+    try {
+        Json::Reader reader;
+        return reader.parse(text, root, false);
+    } catch (const std::exception&) {
+        return false;
+    }
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif

@@ -41,6 +41,12 @@ TEST(ExitNotice, Table)
     }
 }
 
+TEST(ExitNotice, NestingBeyondTheReadersLimitIsNoNotice)
+{
+    const ExitNotice notice = ReadExitNotice(std::string(5000, '[') + std::string(5000, ']'));
+    EXPECT_FALSE(notice.isNotice);
+}
+
 TEST(PlatformNotice, RecordBytes)
 {
     const PlatformNoticeRecord record = MakePlatformNoticeRecord(0x01020304);

@@ -65,6 +65,12 @@ TEST(LaunchParams, TextsThatStoreNothing)
     }
 }
 
+TEST(LaunchParams, NestingBeyondTheReadersLimitIsNotJson)
+{
+    LaunchParams params;
+    EXPECT_FALSE(ReadCmdJson(std::string(5000, '[') + std::string(5000, ']'), params, Widen).parsed);
+}
+
 TEST(LaunchParams, CommentsAreAllowed)
 {
     LaunchParams params;
