@@ -17,19 +17,17 @@ const LaunchSwitch kLaunchSwitches[10] = {
 
 namespace {
 
-// FastWriter is the launcher's format for the command text: compact,
-// members in ascending key order, one trailing line feed.
+// The launcher's format for the command text: compact, members in ascending
+// key order, one trailing line feed.  The values are bytes in the ANSI code
+// page, not UTF-8: they are written through unchanged (only the JSON escapes
+// are applied), because re-encoding them as \u escapes would decode GBK
+// bytes as if they were UTF-8 and turn Chinese text into other characters.
 std::string WriteCompact(const Json::Value& value)
 {
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#endif
-    Json::FastWriter writer;
-    return writer.write(value);
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+    Json::StreamWriterBuilder builder;
+    builder["indentation"] = "";
+    builder["emitUTF8"] = true;
+    return Json::writeString(builder, value) + "\n";
 }
 
 // The text after the first occurrence of `prefix`, narrowed.

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "GameLoader/LaunchParams.h"
+
 class GameLoaderWnd {
 public:
     explicit GameLoaderWnd(std::wstring commandText);
@@ -20,13 +22,20 @@ public:
     void CenterWindow();
     void ShowWindow(bool show);
     HWND GetHWND() const { return m_hMainWnd; }
-    const std::wstring& CommandText() const { return m_strCmdJson; }
+    const std::wstring& CommandText() const { return m_launchParams.cmdJson; }
+    const LaunchParams& GetLaunchParams() const { return m_launchParams; }
+
+    // Reads the command text into the launch parameters (see ParseCmdJson.h).
+    bool ParseCmdJson();
+    // The game's uninstall entry and desktop shortcut after a successful
+    // unpack (see InstallRegistration.h).
+    void RegisterInstall();
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void TopMainWnd();
 
-    std::wstring m_strCmdJson;
+    LaunchParams m_launchParams;
     HWND m_hMainWnd = nullptr;
 };

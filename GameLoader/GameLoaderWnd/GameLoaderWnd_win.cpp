@@ -3,6 +3,8 @@
 #include <exception>
 #include <utility>
 
+#include "GameLoader/InstallRegistration.h"
+#include "GameLoader/ParseCmdJson.h"
 #include "Log/Log.h"
 #include "Main/AppGlobals.h"
 #include "Main/WindowMessages.h"
@@ -29,7 +31,7 @@ bool RegisterMainClass()
 }
 }  // namespace
 
-GameLoaderWnd::GameLoaderWnd(std::wstring commandText) : m_strCmdJson(std::move(commandText)) {}
+GameLoaderWnd::GameLoaderWnd(std::wstring commandText) { m_launchParams.cmdJson = std::move(commandText); }
 
 GameLoaderWnd::~GameLoaderWnd()
 {
@@ -54,6 +56,10 @@ HWND GameLoaderWnd::Create(HWND parent, const std::wstring& title, DWORD style, 
     SetWindowPos(m_hMainWnd, nullptr, 0, 0, kMainWidth, kMainHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return m_hMainWnd;
 }
+
+bool GameLoaderWnd::ParseCmdJson() { return ::ParseCmdJson(m_launchParams); }
+
+void GameLoaderWnd::RegisterInstall() { ::RegisterInstall(m_launchParams); }
 
 void GameLoaderWnd::CenterWindow()
 {

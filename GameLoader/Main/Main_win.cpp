@@ -10,6 +10,7 @@
 #include "Common/Folders.h"
 #include "Common/Text.h"
 #include "GameLoader/CmdParam.h"
+#include "GameLoader/IsGameExit.h"
 #include "GameLoaderWnd/GameLoaderWnd.h"
 #include "Log/Log.h"
 #include "Log/Logger.h"
@@ -67,6 +68,17 @@ try {
     if (!ParseCmdParam(commandText)) {
         LOG_CALL(0, L"ParseCmdParam false");
         return kExitNormal;
+    }
+
+    // An exit notice is relayed to the platform client before COM or any
+    // window exists; the run ends there.
+    switch (IsGameExit(commandText)) {
+    case kGameExitDelivered:
+        return kExitNormal;
+    case kGameExitUndelivered:
+        return kExitNoPlatformClient;
+    default:
+        break;
     }
 
     if (FAILED(CoInitialize(nullptr))) {

@@ -63,3 +63,25 @@ TEST(CommandText, LogsEveryItemOnlyFromThreeItemsOn)
     CommandText({kExe, L"--token=1", L"--source=KV"}, &logged);
     EXPECT_EQ((std::vector<int>{0, 1, 2}), logged);
 }
+
+TEST(CommandText, AnsiBytesOfAValuePassThroughUnchanged)
+{
+    // "玩家" in GBK, one byte per wide unit; the second character's trail
+    // byte is not a UTF-8 continuation byte, and the quote and backslash
+    // still need their escapes.
+    const auto bytes = [](const std::wstring& text) {
+        std::string narrow;
+        for (wchar_t c : text)
+            narrow += static_cast<char>(c);
+        return narrow;
+    };
+    const auto units = [](const std::string& text) {
+        std::wstring wide;
+        for (char c : text)
+            wide += static_cast<wchar_t>(static_cast<unsigned char>(c));
+        return wide;
+    };
+    const std::wstring text = MakeCommandText({kExe, L"--source=KV", L"--kvext=\xCD\xE6\xBC\xD2\"\\"}, bytes, units,
+                                              nullptr);
+    EXPECT_EQ(L"{\"kvext\":\"\xCD\xE6\xBC\xD2\\\"\\\\\",\"source\":\"KV\"}\n", text);
+}
