@@ -56,6 +56,9 @@ std::vector<std::string> buildMultiPartPackets(uint64_t messageId, const std::st
     // the two placeholders, which are at least as long as any real packet
     // number: a packet that passes it also fits once the numbers are set.
     std::vector<std::pair<size_t, size_t>> chunks;  // offset, length
+    object.setData("", 0);
+    const size_t overheadUnits = utf16Length(object.packet());
+    const auto fits = [](size_t units) { return units * 2 + 2 <= kMaxPipeMessageBytes; };
     size_t offset = 0;
     while (offset < text.size()) {
         size_t limit = kCuttingBudget;
@@ -64,8 +67,13 @@ std::vector<std::string> buildMultiPartPackets(uint64_t messageId, const std::st
             limit = static_cast<size_t>(static_cast<double>(limit) * 0.75);
             if (limit == 0) limit = 1;
             length = characterBoundary(text, offset, offset + std::min(limit, text.size() - offset)) - offset;
+            // Counting the escaped data first spares serialising every
+            // attempt; the packet itself is checked once it looks right.
+            if (!fits(overheadUnits + jsonStringUtf16Length(std::string_view(text).substr(offset, length))) &&
+                length > 1)
+                continue;
             object.setData(text.data() + offset, length);
-            if (utf16Length(object.packet()) * 2 + 2 <= kMaxPipeMessageBytes || length <= 1) break;
+            if (fits(utf16Length(object.packet())) || length <= 1) break;
         }
         chunks.emplace_back(offset, length);
         offset += length;

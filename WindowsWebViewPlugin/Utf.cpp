@@ -119,3 +119,18 @@ size_t utf16Length(std::string_view text) {
     while (pos < text.size()) units += decodeUtf8(text, pos) >= 0x10000 ? 2 : 1;
     return units;
 }
+
+size_t jsonStringUtf16Length(std::string_view text) {
+    size_t units = 0;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const char32_t cp = decodeUtf8(text, pos);
+        if (cp == '"' || cp == '\\' || cp == '\b' || cp == '\f' || cp == '\n' || cp == '\r' || cp == '\t')
+            units += 2;
+        else if (cp < 0x20)
+            units += 6;  // \u00XX
+        else
+            units += cp >= 0x10000 ? 2 : 1;
+    }
+    return units;
+}

@@ -13,3 +13,7 @@ std::string sanitizeUtf8(std::string_view text);
 
 // The number of UTF-16 code units that utf8ToUtf16(text) would produce.
 size_t utf16Length(std::string_view text);
+
+// The number of UTF-16 code units of `text` written as the contents of a JSON
+// string by the compact writer: control characters, '"' and '\' escaped.
+size_t jsonStringUtf16Length(std::string_view text);
