@@ -3,16 +3,16 @@
 #include <atomic>
 
 EngineRecorder& EngineRecorder::instance() {
-    static EngineRecorder recorder;
-    return recorder;
+    // Never destroyed: detached plug-in threads may still report while the
+    // test program exits.
+    static EngineRecorder* recorder = new EngineRecorder;
+    return *recorder;
 }
 
 void EngineRecorder::record(EngineCall call) {
     call.thread = std::this_thread::get_id();
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        recorded.push_back(std::move(call));
-    }
+    std::lock_guard<std::mutex> lock(mutex);
+    recorded.push_back(std::move(call));
     changed.notify_all();
 }
 
