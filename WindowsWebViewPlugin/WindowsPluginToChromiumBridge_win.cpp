@@ -365,7 +365,10 @@ void WindowsPluginToChromiumBridge::writePipeMessage(const std::u16string& messa
     if (error == ERROR_IO_PENDING) {
         DWORD transferred = 0;
         GetOverlappedResult(pipe, &record.overlapped, &transferred, TRUE);
-    } else if (error == ERROR_PIPE_NOT_CONNECTED) {
+    } else if (error == ERROR_PIPE_NOT_CONNECTED || error == ERROR_NO_DATA) {
+        // A client that has closed its end shows as ERROR_NO_DATA ("the pipe
+        // is being closed"); only a disconnect on our side gives
+        // ERROR_PIPE_NOT_CONNECTED.  Both mean the browser process is gone.
         logInfo("[WindowsPluginToChromiumBridge] client disconnected");
     } else {
         logError("[WindowsPluginToChromiumBridge] WriteFile failed with error code: " + std::to_string(error));

@@ -284,7 +284,7 @@ int wmain() {
         record("connect-failed");
         return 2;
     }
-    record("connected");
+    record("connected " + std::to_string(GetCurrentProcessId()));
     std::thread reader(readLoop);
     const std::wstring script = environment(L"STANDIN_SCRIPT");
     if (!script.empty()) runScript(script);
