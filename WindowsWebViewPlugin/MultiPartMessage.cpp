@@ -67,13 +67,12 @@ std::vector<std::string> buildMultiPartPackets(uint64_t messageId, const std::st
             limit = static_cast<size_t>(static_cast<double>(limit) * 0.75);
             if (limit == 0) limit = 1;
             length = characterBoundary(text, offset, offset + std::min(limit, text.size() - offset)) - offset;
-            // Counting the escaped data first spares serialising every
-            // attempt; the packet itself is checked once it looks right.
-            if (!fits(overheadUnits + jsonStringUtf16Length(std::string_view(text).substr(offset, length))) &&
-                length > 1)
-                continue;
-            object.setData(text.data() + offset, length);
-            if (fits(utf16Length(object.packet())) || length <= 1) break;
+            // The packet's size is counted, not serialised: the escaped data
+            // in UTF-16 units plus the rest of the packet, which does not
+            // change with the data.
+            if (fits(overheadUnits + jsonStringUtf16Length(std::string_view(text).substr(offset, length))) ||
+                length <= 1)
+                break;
         }
         chunks.emplace_back(offset, length);
         offset += length;

@@ -28,11 +28,13 @@ void PluginToChromiumBridge::sendMessage(const std::string& text) {
 
 void PluginToChromiumBridge::deliver(const std::string& text) {
     if (terminating) return;
-    std::u16string message = utf8ToUtf16(text);
-    if (message.size() * 2 + 2 > kMaxPipeMessageBytes) {
+    // Counted before converting, so that a long message is not converted
+    // whole only to be cut into packets.
+    if (utf16Length(text) * 2 + 2 > kMaxPipeMessageBytes) {
         sendMultiPartMessage(text);
         return;
     }
+    std::u16string message = utf8ToUtf16(text);
     message.push_back(u'\0');
     writePipeMessage(message);
 }

@@ -74,9 +74,13 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 std::u16string utf8ToUtf16(std::string_view text) {
     std::u16string out;
-    out.reserve(text.size());
+    out.reserve(text.size() + 1);  // room for the terminator the pipe adds
     size_t pos = 0;
     while (pos < text.size()) {
+        if (static_cast<unsigned char>(text[pos]) < 0x80) {
+            out += static_cast<char16_t>(text[pos++]);
+            continue;
+        }
         const char32_t cp = decodeUtf8(text, pos);
         if (cp >= 0x10000) {
             out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
@@ -116,7 +120,14 @@ std::string sanitizeUtf8(std::string_view text) {
 size_t utf16Length(std::string_view text) {
     size_t units = 0;
     size_t pos = 0;
-    while (pos < text.size()) units += decodeUtf8(text, pos) >= 0x10000 ? 2 : 1;
+    while (pos < text.size()) {
+        if (static_cast<unsigned char>(text[pos]) < 0x80) {
+            ++pos;
+            ++units;
+            continue;
+        }
+        units += decodeUtf8(text, pos) >= 0x10000 ? 2 : 1;
+    }
     return units;
 }
 
@@ -124,6 +135,12 @@ size_t jsonStringUtf16Length(std::string_view text) {
     size_t units = 0;
     size_t pos = 0;
     while (pos < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\') {
+            ++pos;
+            ++units;
+            continue;
+        }
         const char32_t cp = decodeUtf8(text, pos);
         if (cp == '"' || cp == '\\' || cp == '\b' || cp == '\f' || cp == '\n' || cp == '\r' || cp == '\t')
             units += 2;

@@ -8,6 +8,8 @@
 //   waitfor N       wait until N messages (joined) have arrived
 //   sleep MS        wait
 //   silent          do not answer command 47
+//   noanswer        do not answer cookie commands
+//   norecord        stop writing received texts to the record (benchmarks)
 //   flood           send one message of more than 2 097 152 bytes
 //   spawn           start a child copy of itself that only waits
 //   disconnect      close the pipe and end
@@ -39,6 +41,8 @@ std::mutex messagesMutex;
 std::condition_variable messagesChanged;
 size_t messagesReceived = 0;  // guarded by messagesMutex
 std::atomic<bool> answerTerminate{true};
+std::atomic<bool> answerCookies{true};
+std::atomic<bool> recordMessages{true};
 HANDLE pipe = INVALID_HANDLE_VALUE;
 std::mutex writeMutex;
 
@@ -116,17 +120,25 @@ std::string result(int type, const char* member, const std::string& value, bool 
     return buffer.GetString();
 }
 
+void answer(const std::string& text);
+
 void handleMessage(const std::string& text) {
-    record("recv " + escape(text));
+    if (recordMessages) record("recv " + escape(text));
+    answer(text);
+    // Counted once answered, so that a script waiting for it sees the answer sent.
     {
         std::lock_guard<std::mutex> lock(messagesMutex);
         ++messagesReceived;
     }
     messagesChanged.notify_all();
+}
+
+void answer(const std::string& text) {
     rapidjson::Document command;
     command.Parse(text.c_str());
     if (command.HasParseError() || !command.IsObject() || !command.HasMember("type") || !command["type"].IsInt()) return;
     const int type = command["type"].GetInt();
+    if ((type == 14 || type == 10 || type == 35) && !answerCookies) return;
     if (type == 14) {
         writeMessage(result(50, "serializedCookies", "cookies-for-" + jsonText(command, "url"), false,
                             jsonText(command, "resultCallbackId")));
@@ -157,7 +169,7 @@ void handleText(const std::string& text) {
     const std::string id = jsonText(packet, "messageId");
     const unsigned count = packet["numberOfPackets"].GetUint();
     const unsigned number = packet["packetNumber"].GetUint();
-    record("packet " + id + " " + std::to_string(number) + "/" + std::to_string(count) + " " +
+    if (recordMessages) record("packet " + id + " " + std::to_string(number) + "/" + std::to_string(count) + " " +
            std::to_string(packet["data"].GetStringLength()));
     auto& parts = partialMessages[id];
     parts[number].assign(packet["data"].GetString(), packet["data"].GetStringLength());
@@ -257,6 +269,10 @@ void runScript(const std::wstring& path) {
             Sleep(std::stoul(argument));
         } else if (command == "silent") {
             answerTerminate = false;
+        } else if (command == "noanswer") {
+            answerCookies = false;
+        } else if (command == "norecord") {
+            recordMessages = false;
         } else if (command == "flood") {
             writeMessage(std::string(1048577, 'f'));  // 2 097 156 bytes with its terminator
         } else if (command == "spawn") {
