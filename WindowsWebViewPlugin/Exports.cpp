@@ -54,12 +54,10 @@ bool setOption(const char* exportName, Store store) noexcept {
     });
 }
 
+// Not copied: the engine's text lives until the command has been serialised
+// within the same call.
 void addText(rapidjson::Document& command, const char* name, const char* value) {
-    auto& allocator = command.GetAllocator();
-    const std::string owned = text(value);
-    command.AddMember(rapidjson::StringRef(name),
-                      rapidjson::Value(owned.data(), static_cast<rapidjson::SizeType>(owned.size()), allocator),
-                      allocator);
+    command.AddMember(rapidjson::StringRef(name), rapidjson::StringRef(value ? value : ""), command.GetAllocator());
 }
 
 rapidjson::Document cookieCommand(CommandType type) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <regex>
 #include <sstream>
+#include <thread>
 
 #include "EngineHost_win.h"
 #include "support/Process_win.h"
@@ -279,6 +280,34 @@ TEST_F(PluginRoad, HeldBackAndLongMessagesArriveWholeAndInOrder) {
     host->setCookie(std::string(2097152, 'k').c_str(), "e");
     ASSERT_TRUE(waitForCalls("bool", 4, 30000));
     EXPECT_EQ(recordOf("packet").at(0).substr(0, 6), "1 1/5 ");
+}
+
+// Writers on several threads, each with its own overlapped record: every
+// command arrives whole, once, and in its thread's order.
+TEST_F(PluginRoad, ConcurrentWritersKeepEachThreadsOrder) {
+    start({"init", "noanswer"});
+    host->getCookies("u", "n", "r");
+    ASSERT_TRUE(waitForRecord("recv", 1));
+    constexpr int kThreads = 4, kPerThread = 50;
+    std::vector<std::thread> writers;
+    for (int t = 0; t < kThreads; ++t) {
+        writers.emplace_back([this, t] {
+            for (int i = 0; i < kPerThread; ++i)
+                host->setCookie((std::to_string(t) + ":" + std::to_string(i)).c_str(), std::string(3000, 'p').c_str());
+        });
+    }
+    for (auto& writer : writers) writer.join();
+    ASSERT_TRUE(waitForRecord("recv", 1 + kThreads * kPerThread));
+    const auto received = recordOf("recv");
+    ASSERT_EQ(received.size(), 1u + kThreads * kPerThread);
+    std::vector<int> next(kThreads, 0);
+    const std::regex command(R"re(\{"type":35,"serializedCookie":"(\d+):(\d+)","resultCallbackId":"p{3000}"\})re");
+    for (size_t i = 1; i < received.size(); ++i) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(received[i], match, command)) << received[i].substr(0, 80);
+        const int t = std::stoi(match[1]);
+        EXPECT_EQ(std::stoi(match[2]), next[t]++);
+    }
 }
 
 TEST_F(PluginRoad, TerminateBeforeInitializedResetsThroughTheWatchdog) {
