@@ -59,23 +59,36 @@ std::vector<std::string> buildMultiPartPackets(uint64_t messageId, const std::st
     object.setData("", 0);
     const size_t overheadUnits = utf16Length(object.packet());
     const auto fits = [](size_t units) { return units * 2 + 2 <= kMaxPipeMessageBytes; };
+    const std::string_view view(text);
     size_t offset = 0;
     while (offset < text.size()) {
+        // The lengths the shrinking limit allows, largest first.
+        std::vector<size_t> candidates;
         size_t limit = kCuttingBudget;
-        size_t length = 0;
         for (;;) {
             limit = static_cast<size_t>(static_cast<double>(limit) * 0.75);
             if (limit == 0) limit = 1;
-            length = characterBoundary(text, offset, offset + std::min(limit, text.size() - offset)) - offset;
-            // The packet's size is counted, not serialised: the escaped data
-            // in UTF-16 units plus the rest of the packet, which does not
-            // change with the data.
-            if (fits(overheadUnits + jsonStringUtf16Length(std::string_view(text).substr(offset, length))) ||
-                length <= 1)
-                break;
+            const size_t length =
+                characterBoundary(text, offset, offset + std::min(limit, text.size() - offset)) - offset;
+            if (candidates.empty() || length < candidates.back()) candidates.push_back(length);
+            if (length <= 1 || limit == 1) break;
         }
-        chunks.emplace_back(offset, length);
-        offset += length;
+        // The first candidate whose packet fits is the largest that fits,
+        // because a longer prefix never escapes to fewer units.  The packet's
+        // size is counted, not serialised: the escaped data in UTF-16 units
+        // plus the rest of the packet, which does not change with the data.
+        // Counting from the smallest candidate up reads each byte once.
+        size_t chosen = candidates.back();
+        size_t units = overheadUnits;
+        size_t counted = 0;
+        for (auto candidate = candidates.rbegin(); candidate != candidates.rend(); ++candidate) {
+            units += jsonStringUtf16Length(view.substr(offset + counted, *candidate - counted));
+            counted = *candidate;
+            if (!fits(units)) break;
+            chosen = *candidate;
+        }
+        chunks.emplace_back(offset, chosen);
+        offset += chosen;
     }
 
     std::vector<std::string> packets;

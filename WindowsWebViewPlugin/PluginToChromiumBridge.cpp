@@ -28,9 +28,10 @@ void PluginToChromiumBridge::sendMessage(const std::string& text) {
 
 void PluginToChromiumBridge::deliver(const std::string& text) {
     if (terminating) return;
-    // Counted before converting, so that a long message is not converted
-    // whole only to be cut into packets.
-    if (utf16Length(text) * 2 + 2 > kMaxPipeMessageBytes) {
+    // A text has at most as many UTF-16 units as UTF-8 bytes, so only a long
+    // one needs counting; counting first keeps a long message from being
+    // converted whole only to be cut into packets.
+    if (text.size() * 2 + 2 > kMaxPipeMessageBytes && utf16Length(text) * 2 + 2 > kMaxPipeMessageBytes) {
         sendMultiPartMessage(text);
         return;
     }
