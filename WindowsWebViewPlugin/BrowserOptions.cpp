@@ -5,6 +5,11 @@ BrowserOptions& browserOptions() {
     return options;
 }
 
+std::mutex& browserOptionsMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
 std::string logSeverityForLevel(int32_t level) {
     switch (level) {
         case 0: return "verbose";

@@ -2,6 +2,7 @@
 // Process-wide browser options.  They become switches of the browser
 // process's command line and can change only while no browser process runs.
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 struct BrowserOptions {
@@ -18,8 +19,11 @@ struct BrowserOptions {
 };
 
 // Written by the setters on the engine's thread while no bridge instance
-// exists, read by the launcher thread once one exists: never both at once.
+// exists, reset by whichever thread resets the plug-in (the pipe server or
+// watchdog thread among them), read by the launcher thread: every access
+// holds browserOptionsMutex().
 BrowserOptions& browserOptions();
+std::mutex& browserOptionsMutex();
 
 std::string logSeverityForLevel(int32_t level);
 std::string mobileUserAgent();

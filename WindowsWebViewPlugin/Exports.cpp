@@ -49,6 +49,7 @@ template <typename Store>
 bool setOption(const char* exportName, Store store) noexcept {
     return guarded(exportName, false, [&] {
         if (bridgeInstance()) return false;
+        std::lock_guard<std::mutex> lock(browserOptionsMutex());
         store(browserOptions());
         return true;
     });

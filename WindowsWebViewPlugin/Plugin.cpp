@@ -48,7 +48,10 @@ void resetPluginIf(bool quiet, const std::shared_ptr<std::atomic<bool>>& require
         bridge->shutdown();
         bridge.reset();
     }
-    browserOptions() = BrowserOptions{};
+    {
+        std::lock_guard<std::mutex> lock(browserOptionsMutex());
+        browserOptions() = BrowserOptions{};
+    }
     webViewRegistry().clear();
     if (!quiet) {
         if (const auto callback = engineCallbacks().browserProcessTerminated.load()) callback();

@@ -117,7 +117,11 @@ void PluginToChromiumBridge::terminate() {
 }
 
 std::vector<std::string> PluginToChromiumBridge::getCommandLineArguments() const {
-    const BrowserOptions& options = browserOptions();
+    BrowserOptions options;
+    {
+        std::lock_guard<std::mutex> lock(browserOptionsMutex());
+        options = browserOptions();
+    }
     const auto quoted = [this](const std::string& element) {
         return shouldQuoteArguments() ? "\"" + element + "\"" : element;
     };

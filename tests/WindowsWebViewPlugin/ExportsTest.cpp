@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "BrowserOptions.h"
 #include "ChromiumWebViewProxy.h"
 #include "PluginFixture.h"
@@ -193,6 +195,26 @@ TEST_F(Options, SettersRefuseWhileABrowserProcessRunsAndResetRestoresDefaults) {
     EXPECT_EQ(probe.getCommandLineArguments(), std::vector<std::string>{"--log-severity=warning"});
     for (auto setter : setters) EXPECT_TRUE(setter());
     EXPECT_EQ(EngineRecorder::instance().callsOf("terminated").size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// The watchdog or the pipe server thread may reset the plug-in while the
+// engine's thread sets options (the sanitizers watch the values).
+TEST_F(Options, SettersRaceResetsOnAnotherThreadSafely) {
+    std::thread resetter([] {
+        for (int i = 0; i < 300; ++i) resetPlugin(true);
+    });
+    for (int i = 0; i < 300; ++i) {
+        WebView_setCachePath("C:\\cache\\with a longer path than any short string buffer");
+        WebView_globallySetUserAgentToMobile(true);
+    }
+    resetter.join();
+    resetPlugin(true);
+    RecordingBridge probe;
+    EXPECT_EQ(probe.getCommandLineArguments(), std::vector<std::string>{"--log-severity=warning"});
 }
 
 }  // namespace
