@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <memory>
@@ -307,6 +308,41 @@ TEST_F(PluginRoad, ConcurrentWritersKeepEachThreadsOrder) {
         ASSERT_TRUE(std::regex_match(received[i], match, command)) << received[i].substr(0, 80);
         const int t = std::stoi(match[1]);
         EXPECT_EQ(std::stoi(match[2]), next[t]++);
+    }
+}
+
+// Engine threads keep sending while the browser process confirms its end,
+// so the bridge is destroyed on its own pipe server thread with writers
+// about; the next command starts a new browser process.  Every browser
+// process started ends, and nothing crashes.
+TEST_F(PluginRoad, TerminationWhileThreadsSendEndsEveryBrowserProcess) {
+    start({"init"});
+    std::atomic<bool> sending{true};
+    std::vector<std::thread> senders;
+    for (int t = 0; t < 3; ++t) {
+        senders.emplace_back([this, &sending] {
+            while (sending) {
+                host->setCookie("c", "r");
+                Sleep(1);
+            }
+        });
+    }
+    for (int round = 1; round <= 3; ++round) {
+        ASSERT_TRUE(waitForCalls("bool", static_cast<size_t>(round) * 5));
+        while (!host->terminateBrowserProcess()) Sleep(1);
+        ASSERT_TRUE(waitForCalls("terminated", round));
+    }
+    sending = false;
+    for (auto& sender : senders) sender.join();
+    host->initialize();  // a quiet reset ends the browser process of the last round
+    EXPECT_FALSE(host->browserProcessIsRunning());
+    const auto pids = recordOf("connected");
+    EXPECT_GE(pids.size(), 3u);
+    for (const auto& pid : pids) {
+        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, std::stoul(pid));
+        if (!process) continue;  // gone already
+        EXPECT_EQ(WaitForSingleObject(process, 5000), WAIT_OBJECT_0) << pid;
+        CloseHandle(process);
     }
 }
 
