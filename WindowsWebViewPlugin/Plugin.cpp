@@ -16,9 +16,10 @@ std::shared_ptr<PluginToChromiumBridge> createPlatformBridge();
 
 namespace {
 
-// Guards the swap of the bridge instance, terminationPending and the
-// watchdog token.  Never held while a bridge shuts down, an engine callback
-// runs or a log line is written.
+// Guards the swap of the bridge instance, its creation, terminationPending
+// and the watchdog token.  Never held while a running bridge shuts down or an
+// engine callback runs; only a bridge whose threads could not all be started
+// is shut down under it, and such a bridge's threads never take it.
 std::mutex resetMutex;
 std::shared_ptr<PluginToChromiumBridge> instance;  // atomic_load/atomic_store only
 bool terminationPending = false;                   // guarded by resetMutex
