@@ -1,0 +1,29 @@
+#pragma once
+// Process-wide browser options.  They become switches of the browser
+// process's command line and can change only while no browser process runs.
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+struct BrowserOptions {
+    std::string logSeverity = "warning";
+    uint64_t targetFrameRate = 60;
+    bool autoplayEnabled = false;
+    std::string cachePath;
+    bool cameraAndMicrophoneEnabled = false;
+    std::string userAgent;
+    int32_t remoteDebuggingPort = 0;
+    bool screenSharingEnabled = false;
+    bool ignoreCertificateErrors = false;
+    std::string commandLineArguments;
+};
+
+// Written by the setters on the engine's thread while no bridge instance
+// exists, reset by whichever thread resets the plug-in (the pipe server or
+// watchdog thread among them), read by the launcher thread: every access
+// holds browserOptionsMutex().
+BrowserOptions& browserOptions();
+std::mutex& browserOptionsMutex();
+
+std::string logSeverityForLevel(int32_t level);
+std::string mobileUserAgent();

@@ -1,0 +1,52 @@
+#include "ChromiumWebViewProxy.h"
+
+#include "EngineCallbacks.h"
+
+void ChromiumWebViewProxy::handleMessage(const std::string& type, const std::string& data) {
+    if (type == "ResizeFinished") {
+        handleResizeFinished();
+        return;
+    }
+    notifyEngine(type, data);
+}
+
+rapidjson::Document ChromiumWebViewProxy::newCommand(CommandType type) const {
+    rapidjson::Document command;
+    command.SetObject();
+    auto& allocator = command.GetAllocator();
+    command.AddMember("type", static_cast<int>(type), allocator);
+    command.AddMember("webViewId",
+                      rapidjson::Value(webViewId.data(), static_cast<rapidjson::SizeType>(webViewId.size()),
+                                       allocator),
+                      allocator);
+    return command;
+}
+
+void ChromiumWebViewProxy::notifyEngine(const std::string& type, const std::string& data) const {
+    if (const auto callback = engineCallbacks().webViewMessage.load())
+        callback(webViewId.c_str(), type.c_str(), data.c_str());
+}
+
+WindowsChromiumWebViewProxy::WindowsChromiumWebViewProxy(std::string webViewId, int32_t width, int32_t height,
+                                                         float pixelDensity, std::string popupId)
+    : ChromiumWebViewProxy(std::move(webViewId)),
+      pixelDensity(pixelDensity),
+      height(height),
+      width(width),
+      popupId(std::move(popupId)) {}
+
+void WindowsChromiumWebViewProxy::handleMessage(const std::string& type, const std::string& data) {
+    if (type == "HandleInitFinished") notifyEngine("HandleTextureChanged", textureViewText(textureView.load()));
+    ChromiumWebViewProxy::handleMessage(type, data);
+}
+
+void WindowsChromiumWebViewProxy::handleResizeFinished() {
+    notifyEngine("HandleTextureChanged", textureViewText(textureView.load()));
+    awaitingTexture = false;
+}
+
+std::string textureViewText(const void* textureView) {
+    const auto address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(textureView));
+    const auto widened = static_cast<int64_t>(static_cast<int32_t>(address));
+    return std::to_string(static_cast<uint64_t>(widened));
+}

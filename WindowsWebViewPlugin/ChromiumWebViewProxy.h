@@ -1,0 +1,64 @@
+#pragma once
+// The webview record.  Its address is the handle that the engine passes to
+// every per-webview export; the engine owns it through that handle.
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include <rapidjson/document.h>
+
+enum CommandType : int {
+    DeleteCookies = 10,
+    Destroy = 11,
+    GetCookies = 14,
+    SetCookie = 35,
+    TerminateBrowserProcess = 47,
+    CookiesResult = 50,
+    SuccessResult = 51,
+    WebViewMessage = 52,
+};
+
+class ChromiumWebViewProxy {
+public:
+    explicit ChromiumWebViewProxy(std::string webViewId) : webViewId(std::move(webViewId)) {}
+    ChromiumWebViewProxy(const ChromiumWebViewProxy&) = delete;
+    ChromiumWebViewProxy& operator=(const ChromiumWebViewProxy&) = delete;
+    virtual ~ChromiumWebViewProxy() = default;
+
+    // The pipe server thread.  "ResizeFinished" ends a resize, every other
+    // message goes on to the engine.
+    virtual void handleMessage(const std::string& type, const std::string& data);
+    virtual void handleResizeFinished() = 0;
+
+    // A command object holding "type" and "webViewId".
+    rapidjson::Document newCommand(CommandType type) const;
+
+    // Calls the engine's webview message callback for this record.
+    void notifyEngine(const std::string& type, const std::string& data) const;
+
+    const std::string webViewId;
+};
+
+class WindowsChromiumWebViewProxy : public ChromiumWebViewProxy {
+public:
+    WindowsChromiumWebViewProxy(std::string webViewId, int32_t width, int32_t height, float pixelDensity,
+                                std::string popupId);
+
+    void handleMessage(const std::string& type, const std::string& data) override;
+    void handleResizeFinished() override;
+
+    // The render thread writes the texture and resize fields; the exports
+    // and the pipe server thread read or clear them.  Single words, atomic.
+    std::atomic<bool> textureCreated{false};
+    std::atomic<float> pixelDensity{0};
+    std::atomic<int32_t> height{0};
+    std::atomic<int32_t> width{0};
+    const std::string popupId;
+    std::atomic<bool> awaitingTexture{false};
+    std::atomic<bool> resizePending{false};
+    std::atomic<void*> textureView{nullptr};
+};
+
+// The data of "HandleTextureChanged": the view's address taken as a signed
+// 32-bit value, widened with its sign and printed as unsigned decimal.
+std::string textureViewText(const void* textureView);

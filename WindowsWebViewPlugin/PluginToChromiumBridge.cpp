@@ -1,0 +1,146 @@
+#include "PluginToChromiumBridge.h"
+
+#include <thread>
+
+#include "BrowserOptions.h"
+#include "EngineCallbacks.h"
+#include "MultiPartMessage.h"
+#include "Plugin.h"
+#include "Utf.h"
+#include "WebViewRegistry.h"
+#include "WebViewMessages.h"
+
+PluginToChromiumBridge::~PluginToChromiumBridge() { stopHeartbeat(); }
+
+void PluginToChromiumBridge::shutdown() { stopHeartbeat(); }
+
+void PluginToChromiumBridge::sendMessage(const std::string& text) {
+    if (terminating) return;
+    {
+        std::lock_guard<std::mutex> lock(sendStateMutex);
+        if (!processInitialized) {
+            pendingMessages.push_back(text);
+            return;
+        }
+    }
+    deliver(text);
+}
+
+void PluginToChromiumBridge::deliver(const std::string& text) {
+    if (terminating) return;
+    // A text has at most as many UTF-16 units as UTF-8 bytes, so only a long
+    // one needs counting; counting first keeps a long message from being
+    // converted whole only to be cut into packets.
+    if (text.size() * 2 + 2 > kMaxPipeMessageBytes && utf16Length(text) * 2 + 2 > kMaxPipeMessageBytes) {
+        sendMultiPartMessage(text);
+        return;
+    }
+    std::u16string message = utf8ToUtf16(text);
+    message.push_back(u'\0');
+    writePipeMessage(message);
+}
+
+void PluginToChromiumBridge::sendMultiPartMessage(const std::string& text) {
+    const uint64_t messageId = ++lastMultiPartMessageId;
+    // Packets go out back to back on this thread; each write waits for its
+    // completion, so they leave in packet order.
+    for (const std::string& packet : buildMultiPartPackets(messageId, text)) deliver(packet);
+}
+
+void PluginToChromiumBridge::flushPendingMessages() {
+    // Messages handed over while a batch is written join the list and go out
+    // with the next batch; processInitialized is set only once the list is
+    // empty, so nothing overtakes a held-back message.
+    for (;;) {
+        std::vector<std::string> batch;
+        {
+            std::lock_guard<std::mutex> lock(sendStateMutex);
+            if (pendingMessages.empty()) {
+                processInitialized = true;
+                return;
+            }
+            batch.swap(pendingMessages);
+        }
+        for (const std::string& text : batch) deliver(text);
+    }
+}
+
+void PluginToChromiumBridge::handleIncomingMessage(const std::string& text) {
+    if (text == "ProcessInitialized") {
+        startHeartbeat();
+        flushPendingMessages();
+    } else if (text == "TerminateProcessFinished") {
+        // May destroy this instance: nothing here touches it afterwards.
+        resetPluginWhileInstance(this);
+    } else {
+        handleBridgeMessage(text);
+    }
+}
+
+void PluginToChromiumBridge::startHeartbeat() {
+    const std::shared_ptr<Heartbeat> control = heartbeat;
+    {
+        std::lock_guard<std::mutex> lock(control->mutex);
+        control->running = true;
+    }
+    const std::chrono::milliseconds interval = heartbeatInterval;
+    try {
+        std::thread([control, interval] {
+            std::unique_lock<std::mutex> lock(control->mutex);
+            while (!control->wake.wait_for(lock, interval, [&] { return !control->running; })) {
+                lock.unlock();
+                // Whichever bridge is the instance now; this thread never
+                // holds on to the one that started it.
+                if (const auto bridge = bridgeInstance()) bridge->sendMessage("Heartbeat");
+                lock.lock();
+            }
+        }).detach();
+    } catch (const std::exception&) {
+        logError("CreateThread failed");
+    }
+}
+
+void PluginToChromiumBridge::stopHeartbeat() {
+    {
+        std::lock_guard<std::mutex> lock(heartbeat->mutex);
+        heartbeat->running = false;
+    }
+    heartbeat->wake.notify_all();
+}
+
+void PluginToChromiumBridge::terminate() {
+    stopHeartbeat();
+    webViewRegistry().clear();
+    sendMessage("{\"type\": 47}");
+    terminating = true;
+    startTerminationWatchdog();
+}
+
+std::vector<std::string> PluginToChromiumBridge::getCommandLineArguments() const {
+    BrowserOptions options;
+    {
+        std::lock_guard<std::mutex> lock(browserOptionsMutex());
+        options = browserOptions();
+    }
+    const auto quoted = [this](const std::string& element) {
+        return shouldQuoteArguments() ? "\"" + element + "\"" : element;
+    };
+    static const std::string targetFrameRateKey = "target-frame-rate";
+    static const std::string cachePathKey = "cache-path";
+
+    std::vector<std::string> arguments;
+    arguments.push_back("--log-severity=" + options.logSeverity);
+    if (options.targetFrameRate != 60)
+        arguments.push_back("--" + targetFrameRateKey + "=" + std::to_string(options.targetFrameRate));
+    if (options.autoplayEnabled) arguments.push_back("--autoplay-policy=no-user-gesture-required");
+    if (!options.cachePath.empty()) arguments.push_back(quoted("--" + cachePathKey + "=" + options.cachePath));
+    if (options.cameraAndMicrophoneEnabled) arguments.push_back("--enable-media-stream");
+    if (!options.userAgent.empty()) arguments.push_back(quoted("--user-agent=" + options.userAgent));
+    if (options.remoteDebuggingPort != 0)
+        arguments.push_back("--remote-debugging-port=" + std::to_string(options.remoteDebuggingPort));
+    if (options.screenSharingEnabled)
+        arguments.push_back("--enable-media-stream --use-fake-ui-for-media-stream");
+    if (options.ignoreCertificateErrors) arguments.push_back("--ignore-certificate-errors");
+    if (!options.commandLineArguments.empty()) arguments.push_back(options.commandLineArguments);
+    return arguments;
+}

@@ -1,0 +1,82 @@
+#pragma once
+// The platform-neutral half of the bridge to the browser process: holding
+// messages back until the browser process is ready, handing long ones to
+// multi-part sending, the built-in incoming messages, the heartbeat and the
+// termination request.  The platform half writes the pipe.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class PluginToChromiumBridge {
+public:
+    PluginToChromiumBridge() = default;
+    PluginToChromiumBridge(const PluginToChromiumBridge&) = delete;
+    PluginToChromiumBridge& operator=(const PluginToChromiumBridge&) = delete;
+    virtual ~PluginToChromiumBridge();
+
+    // Any thread.  Holds the text back until "ProcessInitialized", drops it
+    // once terminate() has run, otherwise writes it (as packets when long).
+    void sendMessage(const std::string& text);
+
+    virtual bool shouldQuoteArguments() const { return false; }
+
+    // The engine's thread.  Asks the browser process to end and arms the
+    // watchdog; every later message is dropped.
+    void terminate();
+
+    // Ends the bridge's threads and the browser process.  Runs once, from
+    // resetPlugin, possibly on the bridge's own pipe server thread; the
+    // destructor runs it too in case nobody did.
+    virtual void shutdown();
+
+    // Elements 2 to 11 of the browser process's command line.
+    std::vector<std::string> getCommandLineArguments() const;
+
+    // The pipe server thread: one incoming text, already in UTF-8.
+    void handleIncomingMessage(const std::string& text);
+
+    // Between heartbeats; tests shorten it.  Set before the first
+    // "ProcessInitialized".
+    void setHeartbeatInterval(std::chrono::milliseconds interval) { heartbeatInterval = interval; }
+
+protected:
+    // Writes one pipe message: UTF-16 text and its 16-bit NUL.  Called on the
+    // sender's thread, concurrently from several threads; returns once the
+    // write has finished or failed (failures are logged by the writer).
+    virtual void writePipeMessage(const std::u16string& messageWithTerminator) = 0;
+
+private:
+    struct Heartbeat {
+        std::mutex mutex;
+        std::condition_variable wake;
+        bool running = true;  // guarded by mutex
+    };
+
+    void deliver(const std::string& text);
+    void sendMultiPartMessage(const std::string& text);
+    void flushPendingMessages();
+    void startHeartbeat();
+    void stopHeartbeat();
+
+    // Set by terminate() on the engine's thread, read by every sender.
+    std::atomic<bool> terminating{false};
+
+    // The check of processInitialized, the append to pendingMessages and the
+    // flush exclude one another under sendStateMutex; held-back messages
+    // leave before anything handed over after the flush began.
+    std::mutex sendStateMutex;
+    std::vector<std::string> pendingMessages;  // guarded by sendStateMutex
+    bool processInitialized = false;           // guarded by sendStateMutex
+
+    // Shared with the detached heartbeat threads, which keep it alive after
+    // the bridge is gone; they wake on it instead of sleeping blindly.
+    std::shared_ptr<Heartbeat> heartbeat = std::make_shared<Heartbeat>();
+    std::chrono::milliseconds heartbeatInterval{15000};
+
+    // Incremented by whichever thread sends a long message.
+    std::atomic<uint64_t> lastMultiPartMessageId{0};
+};

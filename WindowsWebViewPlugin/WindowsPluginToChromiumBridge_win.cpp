@@ -1,0 +1,434 @@
+#include "WindowsPluginToChromiumBridge_win.h"
+
+#include <process.h>
+#include <rpc.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "EngineCallbacks.h"
+#include "Plugin.h"
+#include "Utf.h"
+
+namespace {
+
+constexpr DWORD kReadBufferBytes = 2097152;
+constexpr DWORD kPipeBufferBytes = 1048576;
+constexpr DWORD kRelayReadBytes = 4096;
+constexpr wchar_t kBrowserExecutable[] = L"TelvioWebViewChromium\\Telvio WebView.telvio";
+
+// Owns one kernel handle; `invalid` is the value its API uses for "none".
+class Handle {
+public:
+    Handle() = default;
+    explicit Handle(HANDLE handle) : handle(handle) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() { reset(); }
+    void reset(HANDLE value = nullptr) {
+        if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+        handle = value;
+    }
+    HANDLE get() const { return handle; }
+    HANDLE release() {
+        const HANDLE value = handle;
+        handle = nullptr;
+        return value;
+    }
+    explicit operator bool() const { return handle && handle != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle = nullptr;
+};
+
+std::wstring wide(const std::string& text) {
+    const std::u16string converted = utf8ToUtf16(text);
+    return std::wstring(converted.begin(), converted.end());
+}
+
+std::string narrow(const std::wstring& text) {
+    return utf16ToUtf8(std::u16string(text.begin(), text.end()));
+}
+
+HANDLE createEvent() {
+    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (!event) logError("[WindowsPluginToChromiumBridge] CreateEvent failed");
+    return event;
+}
+
+std::string newPipeName() {
+    UUID uuid{};
+    UuidCreate(&uuid);
+    char text[37];
+    std::snprintf(text, sizeof text, "%08lx-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x",
+                  static_cast<unsigned long>(uuid.Data1), uuid.Data2, uuid.Data3, uuid.Data4[0], uuid.Data4[1],
+                  uuid.Data4[2], uuid.Data4[3], uuid.Data4[4], uuid.Data4[5], uuid.Data4[6], uuid.Data4[7]);
+    return std::string("\\\\.\\pipe\\com.telvio.webview.") + text;
+}
+
+bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+struct WindowsPluginToChromiumBridge::SharedState {
+    // Set by shutdown on any thread; the server and launcher threads end
+    // their loops when they see it.
+    std::atomic<bool> stopping{false};
+    // Written once by the server thread; read by writers and the shutdown.
+    std::atomic<HANDLE> pipeHandle{INVALID_HANDLE_VALUE};
+    Handle readEvent;  // created before the threads start, signalled by the shutdown to wake the reader
+    Handle serverThread;
+    Handle launcherThread;
+    DWORD serverThreadId = 0;
+    DWORD launcherThreadId = 0;
+
+    // Written by the launcher thread, read by the shutdown, under relayMutex.
+    std::mutex relayMutex;
+    Handle relayWriteEnd;
+    Handle browserProcess;
+    Handle browserThread;
+    DWORD browserProcessId = 0;
+    // Holds the browser process and everything it starts; closing the last
+    // handle to it (also when this process dies) ends them all.
+    Handle job;
+
+    ~SharedState() {
+        const HANDLE pipe = pipeHandle.load();
+        if (pipe != INVALID_HANDLE_VALUE) CloseHandle(pipe);
+    }
+};
+
+struct WindowsPluginToChromiumBridge::WriteRecord {
+    OVERLAPPED overlapped{};
+    Handle event;
+};
+
+namespace {
+struct ThreadStart {
+    std::shared_ptr<WindowsPluginToChromiumBridge::SharedState> state;
+    WindowsPluginToChromiumBridge* bridge;
+};
+}  // namespace
+
+WindowsPluginToChromiumBridge::WindowsPluginToChromiumBridge()
+    : pipeName(newPipeName()), state(std::make_shared<SharedState>()) {
+    state->readEvent.reset(createEvent());
+}
+
+WindowsPluginToChromiumBridge::~WindowsPluginToChromiumBridge() { shutdown(); }
+
+bool WindowsPluginToChromiumBridge::start() {
+    unsigned id = 0;
+    auto* server = new ThreadStart{state, this};
+    state->serverThread.reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, serverThreadEntry, server, 0, &id)));
+    state->serverThreadId = id;
+    if (!state->serverThread) {
+        delete server;
+        logError("CreateThread failed");
+        return false;
+    }
+    auto* launcher = new ThreadStart{state, this};
+    state->launcherThread.reset(
+        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, launcherThreadEntry, launcher, 0, &id)));
+    state->launcherThreadId = id;
+    if (!state->launcherThread) {
+        delete launcher;
+        logError("CreateThread failed");
+        return false;
+    }
+    return true;
+}
+
+unsigned __stdcall WindowsPluginToChromiumBridge::serverThreadEntry(void* argument) {
+    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(argument));
+    try {
+        start->bridge->runPipeServer();
+    } catch (...) {
+        // Nothing may leave a thread entry; the reader simply ends.
+    }
+    return 0;
+}
+
+unsigned __stdcall WindowsPluginToChromiumBridge::launcherThreadEntry(void* argument) {
+    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(argument));
+    try {
+        start->bridge->runBrowserProcess();
+    } catch (...) {
+    }
+    return 0;
+}
+
+// The server thread.  Holds its own reference to the shared state: when a
+// message it handles resets the plug-in, the bridge may be destroyed under
+// it, and from then on only the state is touched.
+void WindowsPluginToChromiumBridge::runPipeServer() {
+    const std::shared_ptr<SharedState> shared = state;
+    const std::wstring name = wide(pipeName);
+    HANDLE pipe = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                   PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES,
+                                   kPipeBufferBytes, kPipeBufferBytes, 0, nullptr);
+    if (pipe == INVALID_HANDLE_VALUE) {
+        logError("CreateNamedPipe failed");
+        return;
+    }
+    shared->pipeHandle = pipe;
+
+    OVERLAPPED readOverlapped{};
+    readOverlapped.hEvent = shared->readEvent.get();
+    if (shared->stopping) return;
+    if (!ConnectNamedPipe(pipe, &readOverlapped)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_PIPE_CONNECTED) {
+            SetEvent(readOverlapped.hEvent);
+        } else if (error != ERROR_IO_PENDING) {
+            logError("[WindowsPluginToChromiumBridge] ConnectNamedPipe returned an unexpected error: " +
+                     std::to_string(error));
+            return;
+        }
+    }
+    WaitForSingleObject(readOverlapped.hEvent, INFINITE);
+    if (shared->stopping) return;
+
+    std::vector<char> buffer(kReadBufferBytes);  // one buffer for the thread's life
+    while (!shared->stopping) {
+        DWORD bytes = 0;
+        BOOL ok = ReadFile(pipe, buffer.data(), kReadBufferBytes, &bytes, &readOverlapped);
+        DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+        if (!ok && error == ERROR_IO_PENDING) {
+            WaitForSingleObject(readOverlapped.hEvent, INFINITE);
+            if (shared->stopping) break;
+            ok = GetOverlappedResult(pipe, &readOverlapped, &bytes, FALSE);
+            error = ok ? ERROR_SUCCESS : GetLastError();
+        } else if (ok) {
+            // Completed at once: the event is signalled as well; clear it so
+            // that the next wait waits for its own read.
+            ResetEvent(readOverlapped.hEvent);
+        }
+        if (!ok) {
+            if (error == ERROR_BROKEN_PIPE) {
+                logError("Pipe client disconnected.");
+            } else {
+                logError("Pipe ReadFile failed.");
+            }
+            break;
+        }
+        if (shared->stopping) break;
+        if (bytes == 0) continue;  // a message without even a terminator carries nothing
+
+        const auto* units = reinterpret_cast<const char16_t*>(buffer.data());
+        size_t length = 0;
+        const size_t count = bytes / 2;
+        while (length < count && units[length] != u'\0') ++length;
+        const std::string text = utf16ToUtf8(std::u16string_view(units, length));
+        handleIncomingMessage(text);  // may destroy the bridge: `this` is not used after it
+    }
+}
+
+std::string WindowsPluginToChromiumBridge::getBrowserExecutablePath() const {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&newPipeName), &module);
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+    std::wstring folder(path, length);
+    const size_t slash = folder.rfind(L'\\');
+    folder = slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
+
+    const std::wstring candidate1 = folder + kBrowserExecutable;
+    if (fileExists(candidate1)) return narrow(candidate1);
+    const std::wstring candidate2 = folder + L"..\\" + kBrowserExecutable;
+    if (fileExists(candidate2)) return narrow(candidate2);
+    logError(
+        "[WindowsPluginToChromiumBridge] The \"Telvio WebView\" executable isn't in either of the expected "
+        "locations that were checked. Expected location for compiled app: \"" +
+        narrow(candidate1) + "\" . Expected location for the editor: \"" + narrow(candidate2) + "\".");
+    return narrow(candidate1);
+}
+
+std::string WindowsPluginToChromiumBridge::getBrowserCommandLine() const {
+    std::vector<std::string> elements;
+    elements.push_back("\"" + getBrowserExecutablePath() + "\"");
+    for (std::string& argument : getCommandLineArguments()) elements.push_back(std::move(argument));
+    elements.push_back("--telvio-pipe-name=" + pipeName);
+    // The graphics device id element joins here once textures exist.
+    std::string commandLine;
+    for (const std::string& element : elements) {
+        if (!commandLine.empty()) commandLine += ' ';
+        commandLine += element;
+    }
+    return commandLine;
+}
+
+// The launcher thread.  Starting the browser process may fail; then the
+// plug-in resets (non-quietly, so the engine hears that nothing runs)
+// instead of ending the game.
+void WindowsPluginToChromiumBridge::runBrowserProcess() {
+    const std::shared_ptr<SharedState> shared = state;
+    const auto startFailed = [this] { resetPluginWhileInstance(this); };
+
+    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) {
+        logError("CreatePipe failed");
+        startFailed();
+        return;
+    }
+    Handle relayReadEnd(readEnd);
+    {
+        std::lock_guard<std::mutex> lock(shared->relayMutex);
+        shared->relayWriteEnd.reset(writeEnd);
+    }
+    if (!SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0)) {
+        logError("SetHandleInformation failed");
+        startFailed();
+        return;
+    }
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+
+    const std::string commandLine = getBrowserCommandLine();
+    std::wstring buffer = wide(commandLine);
+    buffer.push_back(L'\0');
+
+    Handle job(CreateJobObjectW(nullptr, nullptr));
+    if (job) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    }
+
+    if (shared->stopping) return;
+    PROCESS_INFORMATION processInformation{};
+    // Started suspended so that it is in the job before it can start a
+    // child of its own.
+    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                        &processInformation)) {
+        const DWORD error = GetLastError();
+        logError("[WindowsPluginToChromiumBridge] CreateProcess failed. Last error: " + std::to_string(error) +
+                 ", command line: " + commandLine);
+        startFailed();
+        return;
+    }
+    if (job) AssignProcessToJobObject(job.get(), processInformation.hProcess);
+    ResumeThread(processInformation.hThread);
+    {
+        std::lock_guard<std::mutex> lock(shared->relayMutex);
+        shared->browserProcess.reset(processInformation.hProcess);
+        shared->browserThread.reset(processInformation.hThread);
+        shared->browserProcessId = processInformation.dwProcessId;
+        shared->job.reset(job.release());
+    }
+
+    // The plug-in keeps its own write end open, so the read never sees the
+    // end of the data; the shutdown wakes this thread instead.
+    char chunk[kRelayReadBytes];
+    while (!shared->stopping) {
+        DWORD bytes = 0;
+        if (!ReadFile(readEnd, chunk, kRelayReadBytes, &bytes, nullptr) || bytes == 0) {
+            if (!shared->stopping) Sleep(1);  // never spin on a read that keeps failing
+            continue;
+        }
+        if (shared->stopping) break;
+        logInfo("[Chromium stdout] : " + std::string(chunk, bytes));
+    }
+}
+
+WindowsPluginToChromiumBridge::WriteRecord& WindowsPluginToChromiumBridge::writeRecordOfThisThread() {
+    std::lock_guard<std::mutex> lock(writeMutex);
+    std::unique_ptr<WriteRecord>& record = writeOverlappeds[GetCurrentThreadId()];
+    if (!record) {
+        record = std::make_unique<WriteRecord>();
+        record->event.reset(createEvent());
+        record->overlapped.hEvent = record->event.get();
+    }
+    return *record;
+}
+
+// Any thread; writes from different threads use different records, and each
+// write waits for its own completion, so one thread's messages keep order.
+void WindowsPluginToChromiumBridge::writePipeMessage(const std::u16string& messageWithTerminator) {
+    WriteRecord& record = writeRecordOfThisThread();
+    const HANDLE pipe = state->pipeHandle.load();
+    const auto bytes = static_cast<DWORD>(messageWithTerminator.size() * sizeof(char16_t));
+    // A write that completed at once leaves the auto-reset event signalled;
+    // clear it so that a pending write waits for itself.
+    if (record.overlapped.hEvent) ResetEvent(record.overlapped.hEvent);
+    DWORD written = 0;
+    if (WriteFile(pipe, messageWithTerminator.data(), bytes, &written, &record.overlapped)) return;
+    const DWORD error = GetLastError();
+    if (error == ERROR_IO_PENDING) {
+        DWORD transferred = 0;
+        GetOverlappedResult(pipe, &record.overlapped, &transferred, TRUE);
+    } else if (error == ERROR_PIPE_NOT_CONNECTED || error == ERROR_NO_DATA) {
+        // A client that has closed its end shows as ERROR_NO_DATA ("the pipe
+        // is being closed"); only a disconnect on our side gives
+        // ERROR_PIPE_NOT_CONNECTED.  Both mean the browser process is gone.
+        logInfo("[WindowsPluginToChromiumBridge] client disconnected");
+    } else {
+        logError("[WindowsPluginToChromiumBridge] WriteFile failed with error code: " + std::to_string(error));
+    }
+}
+
+// Wakes each thread until it has ended, because a single wake can come
+// before the thread has started the wait it is meant to end.  A thread that
+// runs the shutdown itself is not waited for; it leaves its loop on
+// `stopping` and touches only the shared state from then on.
+void WindowsPluginToChromiumBridge::shutdown() {
+    if (shutDown.exchange(true)) return;
+    PluginToChromiumBridge::shutdown();
+    const std::shared_ptr<SharedState> shared = state;
+    shared->stopping = true;
+    const DWORD self = GetCurrentThreadId();
+
+    const auto pipe = [&] { return shared->pipeHandle.load(); };
+    if (pipe() != INVALID_HANDLE_VALUE) {
+        CancelIoEx(pipe(), nullptr);
+        DisconnectNamedPipe(pipe());
+    }
+    if (shared->serverThread && shared->serverThreadId != self) {
+        while (WaitForSingleObject(shared->serverThread.get(), 20) == WAIT_TIMEOUT) {
+            if (pipe() != INVALID_HANDLE_VALUE) {
+                CancelIoEx(pipe(), nullptr);
+                DisconnectNamedPipe(pipe());
+            }
+            SetEvent(shared->readEvent.get());
+        }
+    } else {
+        SetEvent(shared->readEvent.get());
+    }
+
+    if (shared->launcherThread && shared->launcherThreadId != self) {
+        while (WaitForSingleObject(shared->launcherThread.get(), 0) == WAIT_TIMEOUT) {
+            CancelSynchronousIo(shared->launcherThread.get());
+            {
+                std::lock_guard<std::mutex> lock(shared->relayMutex);
+                DWORD written = 0;
+                if (shared->relayWriteEnd) WriteFile(shared->relayWriteEnd.get(), "\n", 1, &written, nullptr);
+            }
+            WaitForSingleObject(shared->launcherThread.get(), 20);
+        }
+    }
+
+    std::lock_guard<std::mutex> lock(shared->relayMutex);
+    if (shared->browserProcess) {
+        TerminateProcess(shared->browserProcess.get(), 0);
+        shared->browserProcess.reset();
+        shared->browserThread.reset();
+    }
+    shared->job.reset();
+}
+
+std::shared_ptr<PluginToChromiumBridge> createPlatformBridge() {
+    auto bridge = std::make_shared<WindowsPluginToChromiumBridge>();
+    if (!bridge->start()) {
+        bridge->shutdown();
+        return nullptr;
+    }
+    return bridge;
+}

@@ -1,0 +1,227 @@
+// Measures, in one run and against the same browser-process stand-in:
+//  - messages per second and MiB/s of 256-byte, 4 KiB and 64 KiB commands
+//    sent through the plug-in, against the same UTF-16 messages written
+//    straight to a named pipe created with the plug-in's parameters;
+//  - the round trip of a cookie command (command out, answer in, callback);
+//  - cutting and sending a 2 MiB message against writing it raw.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "EngineHost_win.h"
+#include "support/Process_win.h"
+
+namespace {
+
+struct Size {
+    const char* name;
+    size_t bytes;
+    int count;
+};
+const Size kSizes[] = {{"256 B", 256, 2000}, {"4 KiB", 4096, 1000}, {"64 KiB", 65536, 200}};
+constexpr size_t kLongBytes = 2 * 1048576;
+constexpr int kLongCount = 4;
+constexpr int kRoundTrips = 200;
+
+double now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+const std::string kCommandOverhead = R"({"type":35,"serializedCookie":"","resultCallbackId":""})";
+
+// The payload that makes the command text exactly `bytes` long.
+std::string payloadFor(size_t bytes) { return std::string(bytes - kCommandOverhead.size(), 'p'); }
+std::string commandFor(size_t bytes) {
+    return R"({"type":35,"serializedCookie":")" + payloadFor(bytes) + R"(","resultCallbackId":""})";
+}
+
+std::wstring utf16(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+std::string doneMessage(const std::string& id) {
+    return R"(send {"type":51,"success":true,"resultCallbackId":")" + id + R"("})";
+}
+
+// The stand-in's script: count messages and say when each phase has arrived.
+std::vector<std::string> throughputScript(int alreadyReceived) {
+    std::vector<std::string> script = {"noanswer", "norecord", doneMessage("ready")};
+    int total = alreadyReceived;
+    for (const Size& size : kSizes) {
+        total += size.count;
+        script.push_back("waitfor " + std::to_string(total));
+        script.push_back(doneMessage(size.name));
+    }
+    total += kLongCount;
+    script.push_back("waitfor " + std::to_string(total));
+    script.push_back(doneMessage("long"));
+    return script;
+}
+
+void writeScript(const std::wstring& path, const std::vector<std::string>& lines) {
+    std::ofstream out(path.c_str(), std::ios::binary);
+    for (const auto& line : lines) out << line << "\n";
+}
+
+// A benchmark that cannot finish says so instead of waiting for ever.
+void waitFor(HANDLE event, const char* what) {
+    if (WaitForSingleObject(event, 120000) != WAIT_OBJECT_0) {
+        std::fprintf(stderr, "no answer for %s within 120 s\n", what);
+        std::exit(1);
+    }
+}
+
+HANDLE boolEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+HANDLE cookiesEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+
+struct Figures {
+    double seconds[3] = {};
+    double longSeconds = 0;
+};
+
+Figures runPlugin(const std::wstring& dll, std::vector<double>& roundTrips) {
+    EngineHost host(dll);
+    if (!host.loaded() || !host.missingExports().empty()) {
+        std::fprintf(stderr, "cannot bind the plug-in\n");
+        std::exit(1);
+    }
+    EngineHost::setObserver([](const HostCall& call) {
+        if (call.callback == "bool") SetEvent(boolEvent);
+        if (call.callback == "cookies") SetEvent(cookiesEvent);
+    });
+    host.initialize();
+
+    // Round trips first, while the stand-in still answers.
+    for (int i = 0; i < kRoundTrips; ++i) {
+        const double start = now();
+        host.getCookies("https://bench.test/", "n", "rt");
+        waitFor(cookiesEvent, "a cookie command");
+        roundTrips.push_back((now() - start) * 1000.0);
+    }
+    waitFor(boolEvent, "ready");  // the stand-in stopped answering
+
+    Figures figures;
+    for (int s = 0; s < 3; ++s) {
+        const std::string payload = payloadFor(kSizes[s].bytes);
+        const double start = now();
+        for (int i = 0; i < kSizes[s].count; ++i) host.setCookie(payload.c_str(), "");
+        waitFor(boolEvent, "a phase");
+        figures.seconds[s] = now() - start;
+    }
+    const std::string longPayload = payloadFor(kLongBytes);
+    const double start = now();
+    for (int i = 0; i < kLongCount; ++i) host.setCookie(longPayload.c_str(), "");
+    waitFor(boolEvent, "a phase");
+    figures.longSeconds = now() - start;
+    host.initialize();  // a quiet reset ends the browser process
+    return figures;
+}
+
+// The same UTF-16 messages, written straight to a pipe of the same kind.
+Figures runRaw(const std::wstring& executable) {
+    const std::wstring name = L"\\\\.\\pipe\\com.telvio.webview.bench-" + std::to_wstring(GetCurrentProcessId());
+    HANDLE pipe = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                   PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES,
+                                   1048576, 1048576, 0, nullptr);
+    PROCESS_INFORMATION browser = StartProcess(L"\"" + executable + L"\" --telvio-pipe-name=" + name);
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DWORD bytes = 0;
+    if (!ConnectNamedPipe(pipe, &overlapped) && GetLastError() == ERROR_IO_PENDING)
+        waitFor(overlapped.hEvent, "the stand-in to connect");
+
+    std::vector<char> buffer(2097152);
+    const auto readOne = [&] {
+        ResetEvent(overlapped.hEvent);
+        if (!ReadFile(pipe, buffer.data(), static_cast<DWORD>(buffer.size()), &bytes, &overlapped) &&
+            GetLastError() == ERROR_IO_PENDING) {
+            waitFor(overlapped.hEvent, "the raw pipe");
+            GetOverlappedResult(pipe, &overlapped, &bytes, FALSE);
+        }
+    };
+    const auto writeOne = [&](const std::wstring& message) {
+        ResetEvent(overlapped.hEvent);
+        if (!WriteFile(pipe, message.c_str(), static_cast<DWORD>((message.size() + 1) * 2), &bytes, &overlapped) &&
+            GetLastError() == ERROR_IO_PENDING)
+            GetOverlappedResult(pipe, &overlapped, &bytes, TRUE);
+    };
+    readOne();  // "ProcessInitialized"
+    readOne();  // "ready"
+
+    Figures figures;
+    for (int s = 0; s < 3; ++s) {
+        const std::wstring message = utf16(commandFor(kSizes[s].bytes));
+        const double start = now();
+        for (int i = 0; i < kSizes[s].count; ++i) writeOne(message);
+        readOne();
+        figures.seconds[s] = now() - start;
+    }
+    const std::wstring longMessage = utf16(commandFor(kLongBytes));
+    const double start = now();
+    for (int i = 0; i < kLongCount; ++i) writeOne(longMessage);
+    readOne();
+    figures.longSeconds = now() - start;
+
+    TerminateProcess(browser.hProcess, 0);
+    WaitForSingleObject(browser.hProcess, 5000);
+    CloseHandle(browser.hProcess);
+    CloseHandle(browser.hThread);
+    CloseHandle(overlapped.hEvent);
+    CloseHandle(pipe);
+    return figures;
+}
+
+}  // namespace
+
+int wmain() {
+    const std::wstring root = MakeTempFolder(L"webview_bench");
+    const std::wstring plugins = root + L"\\Plugins";
+    const std::wstring browserFolder = plugins + L"\\TelvioWebViewChromium";
+    CreateDirectoryW(plugins.c_str(), nullptr);
+    CreateDirectoryW(browserFolder.c_str(), nullptr);
+    const std::wstring dll = plugins + L"\\TelvioWebViewWindows.dll";
+    const std::wstring executable = browserFolder + L"\\Telvio WebView.telvio";
+    CopyFileW((TestBinaryDir() + L"\\TelvioWebViewWindows.dll").c_str(), dll.c_str(), FALSE);
+    CopyFileW((TestBinaryDir() + L"\\Telvio WebView.telvio").c_str(), executable.c_str(), FALSE);
+    const std::wstring script = root + L"\\script.txt";
+    SetEnvironmentVariableW(L"STANDIN_SCRIPT", script.c_str());
+    SetEnvironmentVariableW(L"STANDIN_RECORD", nullptr);
+
+    std::vector<std::string> pluginScript = {"init", "waitfor " + std::to_string(kRoundTrips)};
+    for (auto& line : throughputScript(kRoundTrips)) pluginScript.push_back(line);
+    writeScript(script, pluginScript);
+    std::vector<double> roundTrips;
+    const Figures plugin = runPlugin(dll, roundTrips);
+
+    std::vector<std::string> rawScript = {"init"};
+    for (auto& line : throughputScript(0)) rawScript.push_back(line);
+    writeScript(script, rawScript);
+    const Figures raw = runRaw(executable);
+
+    std::printf("webview pipe benchmark (plug-in vs raw named-pipe writes, same stand-in reader)\n");
+    std::printf("%-8s %8s %14s %10s %14s %10s %8s\n", "size", "count", "plugin msg/s", "MiB/s", "raw msg/s", "MiB/s",
+                "ratio");
+    for (int s = 0; s < 3; ++s) {
+        const double mib = static_cast<double>(kSizes[s].bytes) * kSizes[s].count / 1048576.0;
+        std::printf("%-8s %8d %14.0f %10.2f %14.0f %10.2f %8.2f\n", kSizes[s].name, kSizes[s].count,
+                    kSizes[s].count / plugin.seconds[s], mib / plugin.seconds[s], kSizes[s].count / raw.seconds[s],
+                    mib / raw.seconds[s], plugin.seconds[s] / raw.seconds[s]);
+    }
+    std::printf("2 MiB message x%d: plug-in (cut into packets) %.1f ms each, raw single write %.1f ms each, ratio %.2f\n",
+                kLongCount, plugin.longSeconds * 1000 / kLongCount, raw.longSeconds * 1000 / kLongCount,
+                plugin.longSeconds / raw.longSeconds);
+    std::sort(roundTrips.begin(), roundTrips.end());
+    std::printf("cookie round trip (command out, answer in, callback called), %d runs: median %.3f ms, p99 %.3f ms\n",
+                kRoundTrips, roundTrips[roundTrips.size() / 2], roundTrips[roundTrips.size() * 99 / 100]);
+    return 0;
+}

@@ -1,0 +1,438 @@
+// The plug-in DLL in the engine-host stand-in, with the browser-process
+// stand-in at the place where the plug-in looks for the browser process.
+#include <gtest/gtest.h>
+
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "EngineHost_win.h"
+#include "support/Process_win.h"
+
+namespace {
+
+std::string unescape(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            const char next = text[++i];
+            out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string narrow(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(size - 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+size_t countOf(const std::vector<HostCall>& calls, const std::string& callback) {
+    size_t n = 0;
+    for (const auto& call : calls) n += call.callback == callback;
+    return n;
+}
+
+bool hasLine(const std::vector<HostCall>& calls, const std::string& callback, const std::string& text) {
+    for (const auto& call : calls)
+        if (call.callback == callback && !call.texts.empty() && call.texts[0] == text) return true;
+    return false;
+}
+
+enum class Layout { BuiltApplication, Editor, NoExecutable };
+
+class PluginRoad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = MakeTempFolder(L"plugin_road");
+        pluginDir = root + L"\\Plugins";
+        CreateDirectoryW(pluginDir.c_str(), nullptr);
+        dllPath = pluginDir + L"\\TelvioWebViewWindows.dll";
+        ASSERT_TRUE(CopyFileW((TestBinaryDir() + L"\\TelvioWebViewWindows.dll").c_str(), dllPath.c_str(), FALSE));
+        recordPath = root + L"\\record.txt";
+        scriptPath = root + L"\\script.txt";
+        SetEnvironmentVariableW(L"STANDIN_RECORD", recordPath.c_str());
+        SetEnvironmentVariableW(L"STANDIN_SCRIPT", scriptPath.c_str());
+        EngineHost::clearCalls();
+    }
+
+    void TearDown() override {
+        // A quiet reset ends whatever browser process is still running.
+        if (host && host->loaded()) host->initialize();
+    }
+
+    std::wstring placeExecutable(Layout layout) {
+        const std::wstring folder =
+            (layout == Layout::Editor ? root : pluginDir) + L"\\TelvioWebViewChromium";
+        const std::wstring path = folder + L"\\Telvio WebView.telvio";
+        if (layout == Layout::NoExecutable) return path;
+        CreateDirectoryW(folder.c_str(), nullptr);
+        EXPECT_TRUE(CopyFileW((TestBinaryDir() + L"\\Telvio WebView.telvio").c_str(), path.c_str(), FALSE));
+        return path;
+    }
+
+    void start(const std::vector<std::string>& script, Layout layout = Layout::BuiltApplication) {
+        executable = placeExecutable(layout);
+        std::ofstream out(scriptPath.c_str(), std::ios::binary);
+        for (const auto& line : script) out << line << "\n";
+        out.close();
+        host = std::make_unique<EngineHost>(dllPath);
+        ASSERT_TRUE(host->loaded());
+        ASSERT_TRUE(host->missingExports().empty());
+        host->initialize();
+        EngineHost::clearCalls();
+    }
+
+    std::vector<std::string> record() {
+        std::ifstream in(recordPath.c_str(), std::ios::binary);
+        std::vector<std::string> lines;
+        std::string line;
+        while (std::getline(in, line)) lines.push_back(unescape(line));
+        return lines;
+    }
+
+    std::vector<std::string> recordOf(const std::string& kind) {
+        std::vector<std::string> lines;
+        for (const auto& line : record())
+            if (line.rfind(kind + " ", 0) == 0) lines.push_back(line.substr(kind.size() + 1));
+        return lines;
+    }
+
+    bool waitForRecord(const std::string& kind, size_t count, DWORD timeoutMs = 20000) {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < timeoutMs) {
+            if (recordOf(kind).size() >= count) return true;
+            Sleep(20);
+        }
+        return false;
+    }
+
+    // The browser process of the record, opened so that its end can be seen.
+    HANDLE openBrowserProcess() {
+        EXPECT_TRUE(waitForRecord("connected", 1));
+        const auto pids = recordOf("connected");
+        return pids.empty() ? nullptr : OpenProcess(SYNCHRONIZE, FALSE, std::stoul(pids.back()));
+    }
+
+    bool waitForCalls(const std::string& callback, size_t count, DWORD timeoutMs = 20000) {
+        return EngineHost::waitFor([&](const std::vector<HostCall>& calls) { return countOf(calls, callback) >= count; },
+                                   timeoutMs);
+    }
+
+    std::wstring root, pluginDir, dllPath, recordPath, scriptPath, executable;
+    std::unique_ptr<EngineHost> host;
+};
+
+TEST(PluginExports, EveryNameTheEngineBindsIsExported) {
+    EngineHost host(TestBinaryDir() + L"\\TelvioWebViewWindows.dll");
+    ASSERT_TRUE(host.loaded());
+    EXPECT_EQ(host.missingExports(), std::vector<std::string>{});
+    // The undecorated and mingw-style names are not what the engine asks for.
+    HMODULE module = GetModuleHandleW(L"TelvioWebViewWindows.dll");
+    EXPECT_EQ(GetProcAddress(module, "WebView_new@20"), nullptr);
+    EXPECT_EQ(GetProcAddress(module, "UnityPluginLoad@4"), nullptr);
+}
+
+TEST_F(PluginRoad, CookieCommandStartsTheBrowserProcessAndAnswersComeBack) {
+    start({"init", "waitfor 2",
+           R"(send {"type":52,"webViewId":"view-1","message":"HandleInitFinished"})",
+           R"(send {"type":52,"webViewId":"view-1","message":"Custom,a,b"})"});
+    void* view = host->newWebView("view-1", 640, 480, 1.0f, "");
+    EXPECT_FALSE(host->browserProcessIsRunning());
+    host->getCookies("https://a.test/", "n", "c1");
+    EXPECT_TRUE(host->browserProcessIsRunning());
+    EXPECT_FALSE(host->setCachePath("refused"));
+    host->setCookie("k=v", "s1");
+    ASSERT_TRUE(waitForCalls("message", 3));
+    ASSERT_TRUE(waitForCalls("bool", 1));
+
+    const auto calls = EngineHost::calls();
+    std::vector<std::vector<std::string>> messages;
+    DWORD dispatchThread = 0;
+    for (const auto& call : calls) {
+        if (call.callback == "message") messages.push_back(call.texts);
+        if (call.callback == "cookies") {
+            EXPECT_EQ(call.texts, (std::vector<std::string>{"c1", "cookies-for-https://a.test/"}));
+        }
+        if (call.callback == "bool") {
+            EXPECT_EQ(call.texts[0], "s1");
+            EXPECT_EQ(call.number, 1);
+        }
+        if (call.callback == "message" || call.callback == "cookies" || call.callback == "bool") {
+            EXPECT_NE(call.thread, GetCurrentThreadId());
+            if (!dispatchThread) dispatchThread = call.thread;
+            EXPECT_EQ(call.thread, dispatchThread) << "one pipe server thread dispatches everything";
+        }
+    }
+    EXPECT_EQ(countOf(calls, "cookies"), 1u);
+    EXPECT_EQ(messages, (std::vector<std::vector<std::string>>{{"view-1", "HandleTextureChanged", "0"},
+                                                              {"view-1", "HandleInitFinished", ""},
+                                                              {"view-1", "Custom", "a,b"}}));
+
+    const auto cmdline = recordOf("cmdline");
+    ASSERT_EQ(cmdline.size(), 1u);
+    const std::regex expected("\"" + std::regex_replace(narrow(executable), std::regex(R"([\\.])"), R"(\$&)") +
+                              "\" --log-severity=warning --telvio-pipe-name=\\\\\\\\\\.\\\\pipe\\\\com\\.telvio\\.webview\\."
+                              "[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}");
+    EXPECT_TRUE(std::regex_match(cmdline[0], expected)) << cmdline[0];
+    EXPECT_EQ(recordOf("recv"), (std::vector<std::string>{
+                                    R"({"type":14,"url":"https://a.test/","cookieName":"n","resultCallbackId":"c1"})",
+                                    R"({"type":35,"serializedCookie":"k=v","resultCallbackId":"s1"})"}));
+
+    HANDLE browser = openBrowserProcess();
+    ASSERT_NE(browser, nullptr);
+    EXPECT_TRUE(host->terminateBrowserProcess());
+    ASSERT_TRUE(waitForCalls("terminated", 1, 3000)) << "the confirmation resets before the watchdog would";
+    EXPECT_FALSE(host->browserProcessIsRunning());
+    EXPECT_EQ(WaitForSingleObject(browser, 5000), WAIT_OBJECT_0);
+    CloseHandle(browser);
+    EXPECT_EQ(recordOf("recv").back(), "{\"type\": 47}");
+    EXPECT_TRUE(host->setCachePath("open again"));
+    host->destroy(view);
+}
+
+TEST_F(PluginRoad, FullOptionsMakeTheCommandLineOfTheEditorLayout) {
+    start({"init"}, Layout::Editor);
+    host->setChromiumLogLevel(3);
+    host->setTargetFrameRate(30);
+    host->setAutoplayEnabled(true);
+    host->setCachePath("C:\\My Data\\cache");
+    host->setCameraAndMicrophoneEnabled(true);
+    host->globallySetUserAgent("Agent/1 (x)");
+    host->enableRemoteDebugging(-1);
+    host->setScreenSharingEnabled(true);
+    host->setIgnoreCertificateErrors(true);
+    host->setCommandLineArguments("--extra=\"a b\"");
+    host->getCookies("u", "n", "r");
+    ASSERT_TRUE(waitForCalls("cookies", 1));
+    const std::string commandLine = recordOf("cmdline").at(0);
+    const std::string expectedStart = "\"" + narrow(pluginDir) + "\\..\\TelvioWebViewChromium\\Telvio WebView.telvio\" "
+        "--log-severity=error --target-frame-rate=30 --autoplay-policy=no-user-gesture-required "
+        "\"--cache-path=C:\\My Data\\cache\" --enable-media-stream \"--user-agent=Agent/1 (x)\" "
+        "--remote-debugging-port=-1 --enable-media-stream --use-fake-ui-for-media-stream "
+        "--ignore-certificate-errors --extra=\"a b\" --telvio-pipe-name=\\\\.\\pipe\\com.telvio.webview.";
+    EXPECT_EQ(commandLine.substr(0, expectedStart.size()), expectedStart);
+    EXPECT_EQ(commandLine.size(), expectedStart.size() + 36);
+    EXPECT_EQ(countOf(EngineHost::calls(), "error"), 0u) << "candidate 2 is found without a report";
+}
+
+// The game goes on when the browser process cannot start: the failure is
+// logged and the plug-in resets, so the engine hears that none runs.
+TEST_F(PluginRoad, MissingExecutableIsReportedAndThePluginResets) {
+    start({}, Layout::NoExecutable);
+    host->getCookies("u", "n", "r");
+    ASSERT_TRUE(waitForCalls("terminated", 1));
+    const auto errors = EngineHost::callsOf("error");
+    ASSERT_EQ(errors.size(), 2u);
+    const std::string candidate1 = narrow(pluginDir) + "\\TelvioWebViewChromium\\Telvio WebView.telvio";
+    const std::string candidate2 = narrow(pluginDir) + "\\..\\TelvioWebViewChromium\\Telvio WebView.telvio";
+    EXPECT_EQ(errors[0].texts[0],
+              "[WindowsPluginToChromiumBridge] The \"Telvio WebView\" executable isn't in either of the expected "
+              "locations that were checked. Expected location for compiled app: \"" + candidate1 +
+                  "\" . Expected location for the editor: \"" + candidate2 + "\".");
+    EXPECT_EQ(errors[1].texts[0].rfind("[WindowsPluginToChromiumBridge] CreateProcess failed. Last error: ", 0), 0u);
+    EXPECT_NE(errors[1].texts[0].find(", command line: \"" + candidate1 + "\" --log-severity=warning"),
+              std::string::npos);
+    EXPECT_FALSE(host->browserProcessIsRunning());
+    EXPECT_TRUE(host->setCachePath("options are open again"));
+}
+
+std::string cookieCommand(size_t cookieBytes, const std::string& id) {
+    return R"({"type":35,"serializedCookie":")" + std::string(cookieBytes, 'k') + R"(","resultCallbackId":")" + id +
+           R"("})";
+}
+
+TEST_F(PluginRoad, HeldBackAndLongMessagesArriveWholeAndInOrder) {
+    start({"sleep 1500", "init"});
+    const size_t overhead = cookieCommand(0, "b").size();
+    const size_t exact = 1048576 / 2 - 1 - overhead;  // UTF-16 with terminator: exactly 1 048 576 bytes
+    host->getCookies("first", "", "a");
+    host->setCookie(std::string(exact, 'k').c_str(), "b");
+    host->setCookie(std::string(exact + 1, 'k').c_str(), "c");
+    host->setCookie(std::string(2097152, 'k').c_str(), "d");
+    ASSERT_TRUE(waitForCalls("bool", 3, 30000));
+
+    const auto received = recordOf("recv");
+    ASSERT_EQ(received.size(), 4u);
+    EXPECT_EQ(received[0], R"({"type":14,"url":"first","cookieName":"","resultCallbackId":"a"})");
+    EXPECT_EQ(received[1], cookieCommand(exact, "b"));
+    EXPECT_EQ(received[2], cookieCommand(exact + 1, "c"));
+    EXPECT_EQ(received[3], cookieCommand(2097152, "d"));
+    const auto packets = recordOf("packet");
+    ASSERT_EQ(packets.size(), 7u);
+    EXPECT_EQ(packets[0].substr(0, 6), "1 1/2 ");
+    EXPECT_EQ(packets[1].substr(0, 6), "1 2/2 ");
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(packets[2 + i], "2 " + std::to_string(i + 1) + "/5 442360");
+    EXPECT_EQ(packets[6].substr(0, 6), "2 5/5 ");
+
+    // A new browser process after the reset counts its messages from 1.
+    EXPECT_TRUE(host->terminateBrowserProcess());
+    ASSERT_TRUE(waitForCalls("terminated", 1));
+    DeleteFileW(recordPath.c_str());
+    host->setCookie(std::string(2097152, 'k').c_str(), "e");
+    ASSERT_TRUE(waitForCalls("bool", 4, 30000));
+    EXPECT_EQ(recordOf("packet").at(0).substr(0, 6), "1 1/5 ");
+}
+
+// Writers on several threads, each with its own overlapped record: every
+// command arrives whole, once, and in its thread's order.
+TEST_F(PluginRoad, ConcurrentWritersKeepEachThreadsOrder) {
+    start({"init", "noanswer"});
+    host->getCookies("u", "n", "r");
+    ASSERT_TRUE(waitForRecord("recv", 1));
+    constexpr int kThreads = 4, kPerThread = 50;
+    std::vector<std::thread> writers;
+    for (int t = 0; t < kThreads; ++t) {
+        writers.emplace_back([this, t] {
+            for (int i = 0; i < kPerThread; ++i)
+                host->setCookie((std::to_string(t) + ":" + std::to_string(i)).c_str(), std::string(3000, 'p').c_str());
+        });
+    }
+    for (auto& writer : writers) writer.join();
+    ASSERT_TRUE(waitForRecord("recv", 1 + kThreads * kPerThread));
+    const auto received = recordOf("recv");
+    ASSERT_EQ(received.size(), 1u + kThreads * kPerThread);
+    std::vector<int> next(kThreads, 0);
+    const std::regex command(R"re(\{"type":35,"serializedCookie":"(\d+):(\d+)","resultCallbackId":"p{3000}"\})re");
+    for (size_t i = 1; i < received.size(); ++i) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(received[i], match, command)) << received[i].substr(0, 80);
+        const int t = std::stoi(match[1]);
+        EXPECT_EQ(std::stoi(match[2]), next[t]++);
+    }
+}
+
+// Engine threads keep sending while the browser process confirms its end,
+// so the bridge is destroyed on its own pipe server thread with writers
+// about; the next command starts a new browser process.  Every browser
+// process started ends, and nothing crashes.
+TEST_F(PluginRoad, TerminationWhileThreadsSendEndsEveryBrowserProcess) {
+    start({"init"});
+    std::atomic<bool> sending{true};
+    std::vector<std::thread> senders;
+    for (int t = 0; t < 3; ++t) {
+        senders.emplace_back([this, &sending] {
+            while (sending) {
+                host->setCookie("c", "r");
+                Sleep(1);
+            }
+        });
+    }
+    for (int round = 1; round <= 3; ++round) {
+        ASSERT_TRUE(waitForCalls("bool", static_cast<size_t>(round) * 5));
+        while (!host->terminateBrowserProcess()) Sleep(1);
+        ASSERT_TRUE(waitForCalls("terminated", round));
+    }
+    sending = false;
+    for (auto& sender : senders) sender.join();
+    host->initialize();  // a quiet reset ends the browser process of the last round
+    EXPECT_FALSE(host->browserProcessIsRunning());
+    const auto pids = recordOf("connected");
+    EXPECT_GE(pids.size(), 3u);
+    for (const auto& pid : pids) {
+        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, std::stoul(pid));
+        if (!process) continue;  // gone already
+        EXPECT_EQ(WaitForSingleObject(process, 5000), WAIT_OBJECT_0) << pid;
+        CloseHandle(process);
+    }
+}
+
+TEST_F(PluginRoad, TerminateBeforeInitializedResetsThroughTheWatchdog) {
+    start({"sleep 20000"});
+    host->getCookies("u", "n", "r");
+    HANDLE browser = openBrowserProcess();
+    ASSERT_NE(browser, nullptr);
+    const auto begin = std::chrono::steady_clock::now();
+    EXPECT_TRUE(host->terminateBrowserProcess());
+    ASSERT_TRUE(waitForCalls("terminated", 1, 10000));
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin).count();
+    EXPECT_GE(waited, 3900);
+    EXPECT_FALSE(host->browserProcessIsRunning());
+    EXPECT_EQ(WaitForSingleObject(browser, 5000), WAIT_OBJECT_0);
+    CloseHandle(browser);
+    EXPECT_TRUE(recordOf("recv").empty()) << "the terminate request never reaches the pipe";
+}
+
+TEST_F(PluginRoad, DisconnectIsLoggedOnceAndLaterWritesReportIt) {
+    start({"init", "waitfor 1", "disconnect"});
+    host->getCookies("u", "n", "r");
+    ASSERT_TRUE(EngineHost::waitFor(
+        [](const std::vector<HostCall>& calls) { return hasLine(calls, "error", "Pipe client disconnected."); }));
+    host->setCookie("after", "x");
+    ASSERT_TRUE(EngineHost::waitFor([](const std::vector<HostCall>& calls) {
+        return hasLine(calls, "info", "[WindowsPluginToChromiumBridge] client disconnected");
+    }, 5000)) << [] {
+        std::string errors;
+        for (const auto& call : EngineHost::callsOf("error")) errors += call.texts[0] + "\n";
+        return errors;
+    }();
+    size_t disconnects = 0;
+    for (const auto& call : EngineHost::callsOf("error")) disconnects += call.texts[0] == "Pipe client disconnected.";
+    EXPECT_EQ(disconnects, 1u);
+    EXPECT_TRUE(host->browserProcessIsRunning()) << "the bridge stays until a reset";
+}
+
+TEST_F(PluginRoad, OutputIsRelayedInChunksOfAtMost4096Bytes) {
+    start({"stdout 10000"});
+    host->getCookies("u", "n", "r");
+    const std::string prefix = "[Chromium stdout] : ";
+    const auto relayed = [&](const std::vector<HostCall>& calls) {
+        size_t bytes = 0;
+        for (const auto& call : calls)
+            if (call.callback == "info" && call.texts[0].rfind(prefix, 0) == 0) bytes += call.texts[0].size() - prefix.size();
+        return bytes;
+    };
+    ASSERT_TRUE(EngineHost::waitFor([&](const std::vector<HostCall>& calls) { return relayed(calls) >= 10000; }));
+    size_t lines = 0;
+    for (const auto& call : EngineHost::callsOf("info")) {
+        if (call.texts[0].rfind(prefix, 0) != 0) continue;
+        ++lines;
+        EXPECT_LE(call.texts[0].size() - prefix.size(), 4096u);
+        EXPECT_EQ(call.texts[0].find_first_not_of('o', prefix.size()), std::string::npos);
+    }
+    EXPECT_GE(lines, 3u);
+    EXPECT_EQ(relayed(EngineHost::calls()), 10000u);
+}
+
+TEST_F(PluginRoad, IncomingMessageLargerThanTheReadBufferEndsTheReader) {
+    start({"init", "flood"});
+    host->getCookies("u", "n", "r");
+    ASSERT_TRUE(EngineHost::waitFor(
+        [](const std::vector<HostCall>& calls) { return hasLine(calls, "error", "Pipe ReadFile failed."); }));
+}
+
+// When the game dies without terminating the browser process, the job that
+// holds the browser process (and what it started) ends them.
+TEST_F(PluginRoad, KilledHostLeavesNoBrowserProcessBehind) {
+    placeExecutable(Layout::BuiltApplication);
+    std::ofstream(scriptPath.c_str(), std::ios::binary) << "init\nspawn\n";
+    PROCESS_INFORMATION hostProcess =
+        StartProcess(L"\"" + TestBinaryDir() + L"\\engine_host.exe\" \"" + dllPath + L"\" hold");
+    ASSERT_NE(hostProcess.hProcess, nullptr);
+    ASSERT_TRUE(waitForRecord("spawned", 1));
+    HANDLE browser = OpenProcess(SYNCHRONIZE, FALSE, std::stoul(recordOf("connected").at(0)));
+    HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, std::stoul(recordOf("spawned").at(0)));
+    ASSERT_NE(browser, nullptr);
+    ASSERT_NE(child, nullptr);
+
+    TerminateProcess(hostProcess.hProcess, 9);
+    WaitForSingleObject(hostProcess.hProcess, 5000);
+    EXPECT_EQ(WaitForSingleObject(browser, 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(child, 10000), WAIT_OBJECT_0);
+    // Whatever the test could not see ends here, so nothing is left running.
+    TerminateProcess(browser, 0);
+    TerminateProcess(child, 0);
+    for (HANDLE handle : {browser, child, hostProcess.hProcess, hostProcess.hThread}) CloseHandle(handle);
+}
+
+}  // namespace

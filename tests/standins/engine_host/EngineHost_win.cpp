@@ -1,0 +1,129 @@
+#include "EngineHost_win.h"
+
+#include <chrono>
+
+namespace {
+
+std::mutex callsMutex;
+std::condition_variable callsChanged;
+std::vector<HostCall> recorded;                 // guarded by callsMutex
+std::function<void(const HostCall&)> observer;  // set before the plug-in runs
+
+void recordCall(HostCall call) {
+    call.thread = GetCurrentThreadId();
+    if (observer) observer(call);
+    {
+        std::lock_guard<std::mutex> lock(callsMutex);
+        recorded.push_back(std::move(call));
+    }
+    callsChanged.notify_all();
+}
+
+std::string text(const char* value) { return value ? value : "<null>"; }
+
+void __stdcall onTerminated() { recordCall({"terminated", {}, 0, 0}); }
+void __stdcall onInfo(const char* line) { recordCall({"info", {text(line)}, 0, 0}); }
+void __stdcall onWarning(const char* line) { recordCall({"warning", {text(line)}, 0, 0}); }
+void __stdcall onError(const char* line) { recordCall({"error", {text(line)}, 0, 0}); }
+void __stdcall onMessage(const char* id, const char* type, const char* data) {
+    recordCall({"message", {text(id), text(type), text(data)}, 0, 0});
+}
+void __stdcall onCookies(const char* id, const char* cookies) { recordCall({"cookies", {text(id), text(cookies)}, 0, 0}); }
+void __stdcall onBool(const char* id, int success) { recordCall({"bool", {text(id)}, success, 0}); }
+
+// The engine's interface registry: it offers nothing but answers every ask.
+void* __stdcall getInterface(unsigned long long, unsigned long long) { return nullptr; }
+void __stdcall registerInterface(unsigned long long, unsigned long long, void*) {}
+IUnityInterfacesTable interfaces{getInterface, registerInterface, getInterface, registerInterface};
+
+}  // namespace
+
+const std::vector<std::string>& EngineHost::exportNames() {
+    static const std::vector<std::string> names = {
+        "UnityPluginLoad",
+        "UnityPluginUnload",
+        "_WebView_initializePlugin@28",
+        "_WebView_new@20",
+        "_WebView_destroy@4",
+        "_WebView_browserProcessIsRunning@0",
+        "_WebView_terminateBrowserProcess@0",
+        "_WebView_getCookies@12",
+        "_WebView_deleteCookies@12",
+        "_WebView_setCookie@8",
+        "_WebView_enableRemoteDebugging@4",
+        "_WebView_globallySetUserAgent@4",
+        "_WebView_globallySetUserAgentToMobile@4",
+        "_WebView_setAutoplayEnabled@4",
+        "_WebView_setCachePath@4",
+        "_WebView_setCameraAndMicrophoneEnabled@4",
+        "_WebView_setChromiumLogLevel@4",
+        "_WebView_setCommandLineArguments@4",
+        "_WebView_setIgnoreCertificateErrors@4",
+        "_WebView_setScreenSharingEnabled@4",
+        "_WebView_setTargetFrameRate@8",
+    };
+    return names;
+}
+
+EngineHost::EngineHost(const std::wstring& dllPath) : module(LoadLibraryW(dllPath.c_str())) {
+    if (!module) return;
+    const auto bind = [this](auto& pointer, const char* name) {
+        FARPROC address = GetProcAddress(module, name);
+        if (!address) missing.push_back(name);
+        pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(reinterpret_cast<void*>(address));
+    };
+    const auto& n = exportNames();
+    bind(UnityPluginLoad, n[0].c_str());
+    bind(UnityPluginUnload, n[1].c_str());
+    bind(initializePlugin, n[2].c_str());
+    bind(newWebView, n[3].c_str());
+    bind(destroy, n[4].c_str());
+    bind(browserProcessIsRunning, n[5].c_str());
+    bind(terminateBrowserProcess, n[6].c_str());
+    bind(getCookies, n[7].c_str());
+    bind(deleteCookies, n[8].c_str());
+    bind(setCookie, n[9].c_str());
+    bind(enableRemoteDebugging, n[10].c_str());
+    bind(globallySetUserAgent, n[11].c_str());
+    bind(globallySetUserAgentToMobile, n[12].c_str());
+    bind(setAutoplayEnabled, n[13].c_str());
+    bind(setCachePath, n[14].c_str());
+    bind(setCameraAndMicrophoneEnabled, n[15].c_str());
+    bind(setChromiumLogLevel, n[16].c_str());
+    bind(setCommandLineArguments, n[17].c_str());
+    bind(setIgnoreCertificateErrors, n[18].c_str());
+    bind(setScreenSharingEnabled, n[19].c_str());
+    bind(setTargetFrameRate, n[20].c_str());
+}
+
+void EngineHost::initialize() {
+    UnityPluginLoad(&interfaces);
+    initializePlugin(reinterpret_cast<void*>(&onTerminated), reinterpret_cast<void*>(&onInfo),
+                     reinterpret_cast<void*>(&onWarning), reinterpret_cast<void*>(&onError),
+                     reinterpret_cast<void*>(&onMessage), reinterpret_cast<void*>(&onCookies),
+                     reinterpret_cast<void*>(&onBool));
+}
+
+std::vector<HostCall> EngineHost::calls() {
+    std::lock_guard<std::mutex> lock(callsMutex);
+    return recorded;
+}
+
+std::vector<HostCall> EngineHost::callsOf(const std::string& callback) {
+    std::vector<HostCall> result;
+    for (auto& call : calls())
+        if (call.callback == callback) result.push_back(call);
+    return result;
+}
+
+void EngineHost::clearCalls() {
+    std::lock_guard<std::mutex> lock(callsMutex);
+    recorded.clear();
+}
+
+bool EngineHost::waitFor(const std::function<bool(const std::vector<HostCall>&)>& predicate, DWORD timeoutMs) {
+    std::unique_lock<std::mutex> lock(callsMutex);
+    return callsChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return predicate(recorded); });
+}
+
+void EngineHost::setObserver(std::function<void(const HostCall&)> newObserver) { observer = std::move(newObserver); }
