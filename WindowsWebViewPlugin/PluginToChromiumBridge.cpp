@@ -17,7 +17,8 @@ void PluginToChromiumBridge::shutdown() { stopHeartbeat(); }
 void PluginToChromiumBridge::sendMessage(const std::string& text) {
     if (terminating) return;
     {
-        std::lock_guard<std::mutex> lock(sendStateMutex);
+        std::unique_lock<std::mutex> lock(sendStateMutex);
+        sendStateChanged.wait(lock, [this] { return !flushingPendingMessages; });
         if (!processInitialized) {
             pendingMessages.push_back(text);
             return;
@@ -48,21 +49,20 @@ void PluginToChromiumBridge::sendMultiPartMessage(const std::string& text) {
 }
 
 void PluginToChromiumBridge::flushPendingMessages() {
-    // Messages handed over while a batch is written join the list and go out
-    // with the next batch; processInitialized is set only once the list is
-    // empty, so nothing overtakes a held-back message.
-    for (;;) {
-        std::vector<std::string> batch;
-        {
-            std::lock_guard<std::mutex> lock(sendStateMutex);
-            if (pendingMessages.empty()) {
-                processInitialized = true;
-                return;
-            }
-            batch.swap(pendingMessages);
-        }
-        for (const std::string& text : batch) deliver(text);
+    std::vector<std::string> batch;
+    {
+        std::lock_guard<std::mutex> lock(sendStateMutex);
+        if (processInitialized || flushingPendingMessages) return;
+        flushingPendingMessages = true;
+        batch.swap(pendingMessages);
     }
+    for (const std::string& text : batch) deliver(text);
+    {
+        std::lock_guard<std::mutex> lock(sendStateMutex);
+        processInitialized = true;
+        flushingPendingMessages = false;
+    }
+    sendStateChanged.notify_all();
 }
 
 void PluginToChromiumBridge::handleIncomingMessage(const std::string& text) {

@@ -66,11 +66,16 @@ private:
     std::atomic<bool> terminating{false};
 
     // The check of processInitialized, the append to pendingMessages and the
-    // flush exclude one another under sendStateMutex; held-back messages
-    // leave before anything handed over after the flush began.
+    // start and end of the flush exclude one another under sendStateMutex.
+    // The flush (on the pipe server thread) writes without the lock; senders
+    // that arrive meanwhile wait on sendStateChanged, so held-back messages
+    // leave first and a steady stream of senders cannot keep the flush, and
+    // with it the reading of the pipe, going for ever.
     std::mutex sendStateMutex;
+    std::condition_variable sendStateChanged;
     std::vector<std::string> pendingMessages;  // guarded by sendStateMutex
     bool processInitialized = false;           // guarded by sendStateMutex
+    bool flushingPendingMessages = false;      // guarded by sendStateMutex
 
     // Shared with the detached heartbeat threads, which keep it alive after
     // the bridge is gone; they wake on it instead of sleeping blindly.

@@ -82,6 +82,35 @@ TEST_F(Bridge, NoMessageLostOrReorderedAcrossTheFlush) {
     }
 }
 
+// Senders that never pause must not keep the flush of the held-back list
+// going: the pipe server thread does the flush and reads nothing meanwhile.
+TEST_F(Bridge, TheFlushEndsWhileThreadsKeepSending) {
+    auto bridge = startBridge();
+    bridge->writeMicroseconds = 200;
+    std::atomic<bool> sending{true};
+    std::vector<std::thread> senders;
+    for (int t = 0; t < 3; ++t)
+        senders.emplace_back([&] {
+            while (sending) {
+                bridge->sendMessage("busy");  // faster, together, than the pipe takes them
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+            }
+        });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::atomic<bool> flushed{false};
+    std::thread server([&] {
+        bridge->handleIncomingMessage("ProcessInitialized");
+        flushed = true;
+    });
+    for (int waited = 0; !flushed && waited < 5000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const bool flushedWhileSending = flushed;
+    sending = false;
+    for (auto& sender : senders) sender.join();
+    server.join();
+    EXPECT_TRUE(flushedWhileSending);
+}
+
 TEST_F(Bridge, OneMegabyteIsTheLargestSinglePipeMessage) {
     auto bridge = startBridge();
     bridge->handleIncomingMessage("ProcessInitialized");

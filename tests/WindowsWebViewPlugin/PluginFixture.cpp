@@ -1,5 +1,8 @@
 #include "PluginFixture.h"
 
+#include <chrono>
+#include <thread>
+
 #include <atomic>
 
 EngineRecorder& EngineRecorder::instance() {
@@ -66,6 +69,7 @@ void initializeWithRecorder() {
 }
 
 void RecordingBridge::writePipeMessage(const std::u16string& messageWithTerminator) {
+    if (const int micros = writeMicroseconds) std::this_thread::sleep_for(std::chrono::microseconds(micros));
     EXPECT_FALSE(messageWithTerminator.empty());
     EXPECT_EQ(messageWithTerminator.back(), u'\0');
     std::string text = utf16ToUtf8(std::u16string_view(messageWithTerminator.data(), messageWithTerminator.size() - 1));

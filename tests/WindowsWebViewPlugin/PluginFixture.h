@@ -3,6 +3,7 @@
 // call with its thread, and a bridge whose pipe is a list of written messages.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -50,6 +51,8 @@ public:
     std::vector<std::string> written();
     size_t writtenCount();
     bool waitForWritten(size_t count, int timeoutMs = 5000);
+    // How long each write takes, as a pipe write waits for its reader.
+    std::atomic<int> writeMicroseconds{0};
 
 protected:
     void writePipeMessage(const std::u16string& messageWithTerminator) override;

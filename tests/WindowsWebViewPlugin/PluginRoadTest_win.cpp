@@ -327,8 +327,21 @@ TEST_F(PluginRoad, TerminationWhileThreadsSendEndsEveryBrowserProcess) {
             }
         });
     }
+    // The senders stop also when an assertion below ends the test early.
+    struct StopSenders {
+        std::atomic<bool>& sending;
+        std::vector<std::thread>& senders;
+        ~StopSenders() {
+            sending = false;
+            for (auto& sender : senders)
+                if (sender.joinable()) sender.join();
+        }
+    } stopSenders{sending, senders};
     for (int round = 1; round <= 3; ++round) {
-        ASSERT_TRUE(waitForCalls("bool", static_cast<size_t>(round) * 5));
+        ASSERT_TRUE(waitForCalls("bool", static_cast<size_t>(round) * 5))
+            << "round " << round << ": " << countOf(EngineHost::calls(), "bool") << " answers, "
+            << countOf(EngineHost::calls(), "terminated") << " terminations, " << recordOf("connected").size()
+            << " browser processes, " << recordOf("recv").size() << " commands received";
         while (!host->terminateBrowserProcess()) Sleep(1);
         ASSERT_TRUE(waitForCalls("terminated", round));
     }

@@ -125,7 +125,28 @@ void answer(const std::string& text);
 void handleMessage(const std::string& text) {
     if (recordMessages) record("recv " + escape(text));
     answer(text);
-    // Counted once answered, so that a script waiting for it sees the answer sent.
+}
+
+// Answers are written by a thread of their own, as a browser process does
+// its pipe I/O: a reader that waited for its own answer to be taken would
+// stop reading, and with the plug-in writing a long backlog into a full pipe
+// at the same moment, both ends would wait on each other for ever.
+std::mutex answersMutex;
+std::condition_variable answersChanged;
+// One entry per received message, empty when it gets no answer; a message
+// is counted once its answer is written, so that a script waiting for it
+// sees the answer sent.
+std::vector<std::string> answers;  // guarded by answersMutex
+
+void queueAnswer(const std::string& text) {
+    {
+        std::lock_guard<std::mutex> lock(answersMutex);
+        answers.push_back(text);
+    }
+    answersChanged.notify_one();
+}
+
+void countMessage() {
     {
         std::lock_guard<std::mutex> lock(messagesMutex);
         ++messagesReceived;
@@ -133,21 +154,47 @@ void handleMessage(const std::string& text) {
     messagesChanged.notify_all();
 }
 
+void answerLoop() {
+    for (;;) {
+        std::vector<std::string> batch;
+        {
+            std::unique_lock<std::mutex> lock(answersMutex);
+            answersChanged.wait(lock, [] { return !answers.empty(); });
+            batch.swap(answers);
+        }
+        for (const std::string& text : batch) {
+            if (!text.empty())
+                writeMessage(text);
+            countMessage();
+            if (text == "TerminateProcessFinished") {
+                Sleep(200);
+                ExitProcess(0);
+            }
+        }
+    }
+}
+
 void answer(const std::string& text) {
     rapidjson::Document command;
     command.Parse(text.c_str());
-    if (command.HasParseError() || !command.IsObject() || !command.HasMember("type") || !command["type"].IsInt()) return;
+    if (command.HasParseError() || !command.IsObject() || !command.HasMember("type") || !command["type"].IsInt()) {
+        queueAnswer("");
+        return;
+    }
     const int type = command["type"].GetInt();
-    if ((type == 14 || type == 10 || type == 35) && !answerCookies) return;
+    if ((type == 14 || type == 10 || type == 35) && !answerCookies) {
+        queueAnswer("");
+        return;
+    }
     if (type == 14) {
-        writeMessage(result(50, "serializedCookies", "cookies-for-" + jsonText(command, "url"), false,
-                            jsonText(command, "resultCallbackId")));
+        queueAnswer(result(50, "serializedCookies", "cookies-for-" + jsonText(command, "url"), false,
+                           jsonText(command, "resultCallbackId")));
     } else if (type == 10 || type == 35) {
-        writeMessage(result(51, "success", "", true, jsonText(command, "resultCallbackId")));
+        queueAnswer(result(51, "success", "", true, jsonText(command, "resultCallbackId")));
     } else if (type == 47 && answerTerminate) {
-        writeMessage("TerminateProcessFinished");
-        Sleep(200);
-        ExitProcess(0);
+        queueAnswer("TerminateProcessFinished");
+    } else {
+        queueAnswer("");
     }
 }
 
@@ -301,6 +348,7 @@ int wmain() {
         return 2;
     }
     record("connected " + std::to_string(GetCurrentProcessId()));
+    std::thread(answerLoop).detach();  // ends with the process
     std::thread reader(readLoop);
     const std::wstring script = environment(L"STANDIN_SCRIPT");
     if (!script.empty()) runScript(script);
