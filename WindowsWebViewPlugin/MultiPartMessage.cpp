@@ -4,6 +4,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include "JsonWriter.h"
 #include "Utf.h"
 
 namespace {
@@ -32,7 +33,7 @@ struct PacketObject {
     std::string_view packetIn(rapidjson::StringBuffer& buffer) const {
         buffer.Clear();
         for (const char* c = kMultiPartPrefix; *c; ++c) buffer.Put(*c);
-        rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+        JsonWriter writer(buffer);
         document.Accept(writer);
         return {buffer.GetString(), buffer.GetSize()};
     }
