@@ -4,6 +4,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include "JsonWriter.h"
 #include "Utf.h"
 
 namespace {
@@ -28,11 +29,18 @@ struct PacketObject {
         document["data"].SetString(rapidjson::StringRef(data, length));
     }
 
+    // The packet, prefix included, written over what `buffer` held.
+    std::string_view packetIn(rapidjson::StringBuffer& buffer) const {
+        buffer.Clear();
+        for (const char* c = kMultiPartPrefix; *c; ++c) buffer.Put(*c);
+        JsonWriter writer(buffer);
+        document.Accept(writer);
+        return {buffer.GetString(), buffer.GetSize()};
+    }
+
     std::string packet() const {
         rapidjson::StringBuffer buffer;
-        rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-        document.Accept(writer);
-        return kMultiPartPrefix + std::string(buffer.GetString(), buffer.GetSize());
+        return std::string(packetIn(buffer));
     }
 };
 
@@ -49,7 +57,8 @@ size_t characterBoundary(const std::string& text, size_t begin, size_t end) {
 
 }  // namespace
 
-std::vector<std::string> buildMultiPartPackets(uint64_t messageId, const std::string& text) {
+void forEachMultiPartPacket(uint64_t messageId, const std::string& text,
+                            const std::function<bool(std::string_view)>& packet) {
     PacketObject object(std::to_string(messageId));
 
     // The size test is made on the complete packet, prefix included, with
@@ -91,13 +100,20 @@ std::vector<std::string> buildMultiPartPackets(uint64_t messageId, const std::st
         offset += chosen;
     }
 
-    std::vector<std::string> packets;
-    packets.reserve(chunks.size());
+    rapidjson::StringBuffer buffer;
     object.document["numberOfPackets"].SetUint(static_cast<unsigned>(chunks.size()));
     for (size_t i = 0; i < chunks.size(); ++i) {
         object.document["packetNumber"].SetUint(static_cast<unsigned>(i + 1));
         object.setData(text.data() + chunks[i].first, chunks[i].second);
-        packets.push_back(object.packet());
+        if (!packet(object.packetIn(buffer))) return;
     }
+}
+
+std::vector<std::string> buildMultiPartPackets(uint64_t messageId, const std::string& text) {
+    std::vector<std::string> packets;
+    forEachMultiPartPacket(messageId, text, [&](std::string_view packet) {
+        packets.emplace_back(packet);
+        return true;
+    });
     return packets;
 }

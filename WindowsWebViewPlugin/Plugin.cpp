@@ -9,6 +9,7 @@
 
 #include "BrowserOptions.h"
 #include "EngineCallbacks.h"
+#include "JsonWriter.h"
 #include "PluginToChromiumBridge.h"
 #include "WebViewRegistry.h"
 
@@ -96,7 +97,7 @@ void startTerminationWatchdog() {
 
 std::string serializeCommand(const rapidjson::Document& command) {
     rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+    JsonWriter writer(buffer);
     command.Accept(writer);
     return std::string(buffer.GetString(), buffer.GetSize());
 }

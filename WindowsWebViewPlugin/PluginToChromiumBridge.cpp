@@ -32,20 +32,33 @@ void PluginToChromiumBridge::deliver(const std::string& text) {
     // A text has at most as many UTF-16 units as UTF-8 bytes, so only a long
     // one needs counting; counting first keeps a long message from being
     // converted whole only to be cut into packets.
-    if (text.size() * 2 + 2 > kMaxPipeMessageBytes && utf16Length(text) * 2 + 2 > kMaxPipeMessageBytes) {
+    // Every unit takes at most three bytes, so a text that long needs no
+    // counting either.
+    if (text.size() * 2 + 2 > kMaxPipeMessageBytes &&
+        ((text.size() + 2) / 3 * 2 + 2 > kMaxPipeMessageBytes || utf16Length(text) * 2 + 2 > kMaxPipeMessageBytes)) {
         sendMultiPartMessage(text);
         return;
     }
-    std::u16string message = utf8ToUtf16(text);
+    writePipeText(text);
+}
+
+void PluginToChromiumBridge::writePipeText(std::string_view text) {
+    std::u16string message(text.size() + 1, u'\0');
+    message.resize(utf8ToUtf16(text, message.data()));
     message.push_back(u'\0');
     writePipeMessage(message);
 }
 
 void PluginToChromiumBridge::sendMultiPartMessage(const std::string& text) {
     const uint64_t messageId = ++lastMultiPartMessageId;
-    // Packets go out back to back on this thread; each write waits for its
-    // completion, so they leave in packet order.
-    for (const std::string& packet : buildMultiPartPackets(messageId, text)) deliver(packet);
+    // Packets go out back to back on this thread, each as soon as it is
+    // built; each write waits for its completion, so they leave in packet
+    // order.  Every packet fits one pipe message by construction.
+    forEachMultiPartPacket(messageId, text, [this](std::string_view packet) {
+        if (terminating) return false;
+        writePipeText(packet);
+        return true;
+    });
 }
 
 void PluginToChromiumBridge::flushPendingMessages() {

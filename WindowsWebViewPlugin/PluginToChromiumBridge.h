@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class PluginToChromiumBridge {
@@ -48,6 +49,11 @@ protected:
     // sender's thread, concurrently from several threads; returns once the
     // write has finished or failed (failures are logged by the writer).
     virtual void writePipeMessage(const std::u16string& messageWithTerminator) = 0;
+
+    // Converts a UTF-8 text that fits one pipe message and writes it, with the
+    // same guarantees as writePipeMessage.  This default converts into a new
+    // string; the platform half may convert into a buffer it keeps per thread.
+    virtual void writePipeText(std::string_view text);
 
 private:
     struct Heartbeat {

@@ -1,5 +1,8 @@
 #include "Utf.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -70,25 +73,84 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+// The length of the run of ASCII bytes at text[pos], read four at a time.
+size_t asciiRun(std::string_view text, size_t pos) {
+    const size_t start = pos;
+    const char* data = text.data();
+    while (pos + 4 <= text.size()) {
+        uint32_t word;
+        std::memcpy(&word, data + pos, 4);
+        if (word & 0x80808080u) break;
+        pos += 4;
+    }
+    while (pos < text.size() && static_cast<unsigned char>(data[pos]) < 0x80) ++pos;
+    return pos - start;
+}
+
+// Whether any byte of `word` is below `n` (at most 0x80).
+constexpr bool hasByteBelow(uint32_t word, uint32_t n) {
+    return ((word - 0x01010101u * n) & ~word & 0x80808080u) != 0;
+}
+
+bool isPlainJsonByte(unsigned char byte) { return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\'; }
+
+// The length of the run at text[pos] that a JSON string holds as it is: ASCII
+// without control characters, '"' and '\\'.
+size_t plainJsonRun(std::string_view text, size_t pos) {
+    const size_t start = pos;
+    const char* data = text.data();
+    while (pos + 4 <= text.size()) {
+        uint32_t word;
+        std::memcpy(&word, data + pos, 4);
+        if ((word & 0x80808080u) || hasByteBelow(word, 0x20) || hasByteBelow(word ^ 0x22222222u, 1) ||
+            hasByteBelow(word ^ 0x5C5C5C5Cu, 1))
+            break;
+        pos += 4;
+    }
+    while (pos < text.size() && isPlainJsonByte(static_cast<unsigned char>(data[pos]))) ++pos;
+    return pos - start;
+}
+
 }  // namespace
 
-std::u16string utf8ToUtf16(std::string_view text) {
-    std::u16string out;
-    out.reserve(text.size() + 1);  // room for the terminator the pipe adds
+size_t utf8ToUtf16(std::string_view text, char16_t* out) {
+    char16_t* const begin = out;
+    const char* const data = text.data();
     size_t pos = 0;
     while (pos < text.size()) {
-        if (static_cast<unsigned char>(text[pos]) < 0x80) {
-            out += static_cast<char16_t>(text[pos++]);
+        // Runs of ASCII, the common case, are widened four bytes at a time.
+        while (pos + 4 <= text.size()) {
+            uint32_t word;
+            std::memcpy(&word, data + pos, 4);
+            if (word & 0x80808080u) break;
+            out[0] = static_cast<char16_t>(data[pos]);
+            out[1] = static_cast<char16_t>(data[pos + 1]);
+            out[2] = static_cast<char16_t>(data[pos + 2]);
+            out[3] = static_cast<char16_t>(data[pos + 3]);
+            out += 4;
+            pos += 4;
+        }
+        if (pos >= text.size()) break;
+        if (static_cast<unsigned char>(data[pos]) < 0x80) {
+            *out++ = static_cast<char16_t>(data[pos++]);
             continue;
         }
         const char32_t cp = decodeUtf8(text, pos);
         if (cp >= 0x10000) {
-            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            *out++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
         } else {
-            out += static_cast<char16_t>(cp);
+            *out++ = static_cast<char16_t>(cp);
         }
     }
+    return static_cast<size_t>(out - begin);
+}
+
+std::u16string utf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size() + 1);  // room for the terminator the pipe adds
+    out.resize(text.size());       // a text never has more UTF-16 units than UTF-8 bytes
+    out.resize(utf8ToUtf16(text, out.data()));
     return out;
 }
 
@@ -121,11 +183,10 @@ size_t utf16Length(std::string_view text) {
     size_t units = 0;
     size_t pos = 0;
     while (pos < text.size()) {
-        if (static_cast<unsigned char>(text[pos]) < 0x80) {
-            ++pos;
-            ++units;
-            continue;
-        }
+        const size_t run = asciiRun(text, pos);
+        pos += run;
+        units += run;
+        if (pos >= text.size()) break;
         units += decodeUtf8(text, pos) >= 0x10000 ? 2 : 1;
     }
     return units;
@@ -135,12 +196,10 @@ size_t jsonStringUtf16Length(std::string_view text) {
     size_t units = 0;
     size_t pos = 0;
     while (pos < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[pos]);
-        if (byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\') {
-            ++pos;
-            ++units;
-            continue;
-        }
+        const size_t run = plainJsonRun(text, pos);
+        pos += run;
+        units += run;
+        if (pos >= text.size()) break;
         const char32_t cp = decodeUtf8(text, pos);
         if (cp == '"' || cp == '\\' || cp == '\b' || cp == '\f' || cp == '\n' || cp == '\r' || cp == '\t')
             units += 2;

@@ -5,6 +5,9 @@
 #include <string_view>
 
 std::u16string utf8ToUtf16(std::string_view text);
+// The same into `out`, which has room for text.size() units (a text never
+// has more UTF-16 units than UTF-8 bytes); returns the number written.
+size_t utf8ToUtf16(std::string_view text, char16_t* out);
 std::string utf16ToUtf8(std::u16string_view text);
 
 // The UTF-8 text after a round trip through UTF-16: valid text is unchanged,

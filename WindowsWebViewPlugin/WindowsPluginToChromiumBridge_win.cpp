@@ -101,6 +101,9 @@ struct WindowsPluginToChromiumBridge::SharedState {
 struct WindowsPluginToChromiumBridge::WriteRecord {
     OVERLAPPED overlapped{};
     Handle event;
+    // The thread's texts are converted here; it grows to the longest message
+    // the thread has written (at most one pipe message) and is kept.
+    std::u16string conversion;
 };
 
 namespace {
@@ -353,14 +356,26 @@ WindowsPluginToChromiumBridge::WriteRecord& WindowsPluginToChromiumBridge::write
 // Any thread; writes from different threads use different records, and each
 // write waits for its own completion, so one thread's messages keep order.
 void WindowsPluginToChromiumBridge::writePipeMessage(const std::u16string& messageWithTerminator) {
+    writeUnits(writeRecordOfThisThread(), messageWithTerminator.data(), messageWithTerminator.size());
+}
+
+void WindowsPluginToChromiumBridge::writePipeText(std::string_view text) {
     WriteRecord& record = writeRecordOfThisThread();
+    std::u16string& buffer = record.conversion;
+    if (buffer.size() < text.size() + 1) buffer.resize(text.size() + 1);
+    const size_t units = utf8ToUtf16(text, buffer.data());
+    buffer[units] = u'\0';
+    writeUnits(record, buffer.data(), units + 1);
+}
+
+void WindowsPluginToChromiumBridge::writeUnits(WriteRecord& record, const char16_t* units, size_t count) {
     const HANDLE pipe = state->pipeHandle.load();
-    const auto bytes = static_cast<DWORD>(messageWithTerminator.size() * sizeof(char16_t));
+    const auto bytes = static_cast<DWORD>(count * sizeof(char16_t));
     // A write that completed at once leaves the auto-reset event signalled;
     // clear it so that a pending write waits for itself.
     if (record.overlapped.hEvent) ResetEvent(record.overlapped.hEvent);
     DWORD written = 0;
-    if (WriteFile(pipe, messageWithTerminator.data(), bytes, &written, &record.overlapped)) return;
+    if (WriteFile(pipe, units, bytes, &written, &record.overlapped)) return;
     const DWORD error = GetLastError();
     if (error == ERROR_IO_PENDING) {
         DWORD transferred = 0;

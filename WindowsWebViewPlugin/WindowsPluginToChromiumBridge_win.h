@@ -32,6 +32,7 @@ public:
 
 protected:
     void writePipeMessage(const std::u16string& messageWithTerminator) override;
+    void writePipeText(std::string_view text) override;
 
 public:
     // What the bridge's threads read and the shutdown writes; shared with the
@@ -46,6 +47,7 @@ private:
     void runPipeServer();
     void runBrowserProcess();
     WriteRecord& writeRecordOfThisThread();
+    void writeUnits(WriteRecord& record, const char16_t* units, size_t count);
 
     const std::string pipeName;
     std::shared_ptr<SharedState> state;

@@ -10,6 +10,10 @@
 //   silent          do not answer command 47
 //   noanswer        do not answer cookie commands
 //   norecord        stop writing received texts to the record (benchmarks)
+//   countonly       from now on only count messages, without parsing,
+//                   answering or recording them; a multi-part message counts
+//                   when its last packet arrives (benchmarks, so that a
+//                   message costs the same here whether it came whole or cut)
 //   flood           send one message of more than 2 097 152 bytes
 //   spawn           start a child copy of itself that only waits
 //   disconnect      close the pipe and end
@@ -25,6 +29,8 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -43,6 +49,7 @@ size_t messagesReceived = 0;  // guarded by messagesMutex
 std::atomic<bool> answerTerminate{true};
 std::atomic<bool> answerCookies{true};
 std::atomic<bool> recordMessages{true};
+std::atomic<bool> countOnly{false};
 HANDLE pipe = INVALID_HANDLE_VALUE;
 std::mutex writeMutex;
 
@@ -201,9 +208,32 @@ void answer(const std::string& text) {
 // Joins multi-part packets by message id, in packet order.
 std::map<std::string, std::map<unsigned, std::string>> partialMessages;
 
+void countMessage() {
+    {
+        std::lock_guard<std::mutex> lock(messagesMutex);
+        ++messagesReceived;
+    }
+    messagesChanged.notify_all();
+}
+
+// Whether a packet is the last of its message, from the two numbers in its
+// head (written before "data"); a packet without them counts as a message.
+bool isLastPacket(const std::string& packet) {
+    const auto number = [&](const char* key) -> long {
+        const size_t at = packet.find(key);
+        return at == std::string::npos || at > 200 ? -1 : std::strtol(packet.c_str() + at + std::strlen(key), nullptr, 10);
+    };
+    return number("\"numberOfPackets\":") == number("\"packetNumber\":");
+}
+
 void handleText(const std::string& text) {
     static const std::string prefix = "MultiPartMessage";
-    if (text.compare(0, prefix.size(), prefix) != 0) {
+    const bool isPacket = text.compare(0, prefix.size(), prefix) == 0;
+    if (countOnly) {
+        if (!isPacket || isLastPacket(text)) countMessage();
+        return;
+    }
+    if (!isPacket) {
         handleMessage(text);
         return;
     }
@@ -320,6 +350,8 @@ void runScript(const std::wstring& path) {
             answerCookies = false;
         } else if (command == "norecord") {
             recordMessages = false;
+        } else if (command == "countonly") {
+            countOnly = true;
         } else if (command == "flood") {
             writeMessage(std::string(1048577, 'f'));  // 2 097 156 bytes with its terminator
         } else if (command == "spawn") {
