@@ -208,14 +208,6 @@ void answer(const std::string& text) {
 // Joins multi-part packets by message id, in packet order.
 std::map<std::string, std::map<unsigned, std::string>> partialMessages;
 
-void countMessage() {
-    {
-        std::lock_guard<std::mutex> lock(messagesMutex);
-        ++messagesReceived;
-    }
-    messagesChanged.notify_all();
-}
-
 // Whether a packet is the last of its message, from the two numbers in its
 // head (written before "data"); a packet without them counts as a message.
 bool isLastPacket(const std::string& packet) {
