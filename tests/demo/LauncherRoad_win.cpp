@@ -3,30 +3,16 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
+#include <sstream>
 #include <string>
 
-#include "Common/Folders.h"
 #include "Common/Text.h"
 #include "support/Process_win.h"
+#include "support/StandIns_win.h"
 
 namespace {
 
 std::string Utf8(const std::wstring& text) { return WideToMultiByte(text, CP_UTF8); }
-
-HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs)
-{
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(20))
-        if (HWND window = FindWindowW(nullptr, title))
-            return window;
-    return nullptr;
-}
-
-std::streamoff SizeOf(const std::wstring& file)
-{
-    std::ifstream in(WideToMultiByte(file, CP_ACP), std::ios::binary | std::ios::ate);
-    return in ? static_cast<std::streamoff>(in.tellg()) : 0;
-}
 
 }  // namespace
 
@@ -34,16 +20,12 @@ int main()
 {
     const std::string linuxPath = ZELK_MAIN_PATH;
     const std::wstring exe = L"\"Z:" + std::wstring(linuxPath.begin(), linuxPath.end()) + L"\"";
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    const std::wstring logFile = GetLocalAppDataPath() + L"\\Korvane\\Log\\zelk_main.exe_" +
-                                 std::to_wstring(now.wYear) + L"_" + std::to_wstring(now.wMonth) + L"_" +
-                                 std::to_wstring(now.wDay) + L".log";
-    const std::streamoff before = SizeOf(logFile);
+    const std::wstring logFile = LauncherLogFile();
+    const size_t before = ReadFileBytes(logFile).size();
 
     std::printf("1. start zelk_main.exe --source=KV --token=demo-token\n");
     PROCESS_INFORMATION first = StartProcess(exe + L" --source=KV --token=demo-token");
-    HWND window = WaitForWindow(L"Zelkmar", 20000);
+    HWND window = WaitForProcessWindow(first.dwProcessId, L"Zelkmar", 20000);
     if (!window) {
         std::printf("   no window titled Zelkmar appeared\n");
         return 1;
@@ -60,8 +42,7 @@ int main()
     std::printf("2. start zelk_main.exe a second time\n");
     const ProcessResult second = RunProcess(exe + L" --source=KV --token=second");
     std::printf("   second instance exited with code %lu\n", second.exitCode);
-    for (DWORD start = GetTickCount(); !IsWindowVisible(window) && GetTickCount() - start < 5000;)
-        Sleep(20);
+    WaitUntil(5000, [&] { return IsWindowVisible(window) != FALSE; });
     std::printf("   first window after message 1133: visible: %s\n", IsWindowVisible(window) ? "yes" : "no");
 
     std::printf("3. close the first launcher\n");
@@ -74,8 +55,8 @@ int main()
     CloseHandle(first.hProcess);
 
     std::printf("4. the lines both runs added to %s\n", Utf8(logFile).c_str());
-    std::ifstream in(WideToMultiByte(logFile, CP_ACP), std::ios::binary);
-    in.seekg(before);
+    const std::string whole = ReadFileBytes(logFile);
+    std::istringstream in(whole.size() > before ? whole.substr(before) : std::string());
     std::string line;
     while (std::getline(in, line))
         std::printf("   %s\n", line.c_str());
