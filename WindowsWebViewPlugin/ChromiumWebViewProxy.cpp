@@ -1,6 +1,7 @@
 #include "ChromiumWebViewProxy.h"
 
 #include "EngineCallbacks.h"
+#include "Plugin.h"
 
 void ChromiumWebViewProxy::handleMessage(const std::string& type, const std::string& data) {
     if (type == "ResizeFinished") {
@@ -8,6 +9,25 @@ void ChromiumWebViewProxy::handleMessage(const std::string& type, const std::str
         return;
     }
     notifyEngine(type, data);
+}
+
+void ChromiumWebViewProxy::setDownloadsEnabled(const std::string& path) {
+    rapidjson::Document command = newCommand(SetDownloadsEnabled);
+    command.AddMember("downloadsDirectoryPath", rapidjson::StringRef(path.data(), path.size()),
+                      command.GetAllocator());
+    sendCommand(command);
+}
+
+void ChromiumWebViewProxy::sendCreateCommand(int64_t textureHandle, int32_t width, int32_t height,
+                                             float pixelDensity, const std::string& popupId) const {
+    rapidjson::Document command = newCommand(CreateWebView);
+    auto& allocator = command.GetAllocator();
+    command.AddMember("textureHandle", textureHandle, allocator);
+    command.AddMember("width", width, allocator);
+    command.AddMember("height", height, allocator);
+    command.AddMember("pixelDensity", static_cast<double>(pixelDensity), allocator);
+    command.AddMember("popupId", rapidjson::StringRef(popupId.data(), popupId.size()), allocator);
+    sendCommandStartingBrowser(command);
 }
 
 rapidjson::Document ChromiumWebViewProxy::newCommand(CommandType type) const {
@@ -34,6 +54,22 @@ WindowsChromiumWebViewProxy::WindowsChromiumWebViewProxy(std::string webViewId, 
       height(height),
       width(width),
       popupId(std::move(popupId)) {}
+
+void WindowsChromiumWebViewProxy::resize(int32_t newWidth, int32_t newHeight, float newPixelDensity) {
+    // The sizes first: the render thread clears resizePending before it
+    // reads them, so a flag it sees set is never older than the sizes.
+    width = newWidth;
+    height = newHeight;
+    pixelDensity = newPixelDensity;
+    resizePending = true;
+}
+
+void WindowsChromiumWebViewProxy::setDownloadsEnabled(const std::string& path) {
+    std::string windowsPath = path;
+    for (char& c : windowsPath)
+        if (c == '/') c = '\\';
+    ChromiumWebViewProxy::setDownloadsEnabled(windowsPath);
+}
 
 void WindowsChromiumWebViewProxy::handleMessage(const std::string& type, const std::string& data) {
     if (type == "HandleInitFinished") notifyEngine("HandleTextureChanged", textureViewText(textureView.load()));

@@ -7,16 +7,8 @@
 
 #include <rapidjson/document.h>
 
-enum CommandType : int {
-    DeleteCookies = 10,
-    Destroy = 11,
-    GetCookies = 14,
-    SetCookie = 35,
-    TerminateBrowserProcess = 47,
-    CookiesResult = 50,
-    SuccessResult = 51,
-    WebViewMessage = 52,
-};
+#include "CommandType.h"
+
 
 class ChromiumWebViewProxy {
 public:
@@ -25,6 +17,11 @@ public:
     ChromiumWebViewProxy& operator=(const ChromiumWebViewProxy&) = delete;
     virtual ~ChromiumWebViewProxy() = default;
 
+    // The engine's calling thread.  Stores the new logical size; the next
+    // render event makes the texture and sends the command.
+    virtual void resize(int32_t width, int32_t height, float pixelDensity) = 0;
+    // Sends the downloads folder (command 37) as given.
+    virtual void setDownloadsEnabled(const std::string& path);
     // The pipe server thread.  "ResizeFinished" ends a resize, every other
     // message goes on to the engine.
     virtual void handleMessage(const std::string& type, const std::string& data);
@@ -32,6 +29,11 @@ public:
 
     // A command object holding "type" and "webViewId".
     rapidjson::Document newCommand(CommandType type) const;
+
+    // Command 8 with the first texture's shared handle; starts the browser
+    // process when none runs.
+    void sendCreateCommand(int64_t textureHandle, int32_t width, int32_t height, float pixelDensity,
+                           const std::string& popupId) const;
 
     // Calls the engine's webview message callback for this record.
     void notifyEngine(const std::string& type, const std::string& data) const;
@@ -44,6 +46,9 @@ public:
     WindowsChromiumWebViewProxy(std::string webViewId, int32_t width, int32_t height, float pixelDensity,
                                 std::string popupId);
 
+    void resize(int32_t width, int32_t height, float pixelDensity) override;
+    // Sends the path with every "/" turned into a backslash.
+    void setDownloadsEnabled(const std::string& path) override;
     void handleMessage(const std::string& type, const std::string& data) override;
     void handleResizeFinished() override;
 
