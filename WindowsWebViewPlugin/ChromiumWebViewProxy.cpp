@@ -1,6 +1,7 @@
 #include "ChromiumWebViewProxy.h"
 
 #include "EngineCallbacks.h"
+#include "GraphicsManager.h"
 #include "Plugin.h"
 
 void ChromiumWebViewProxy::handleMessage(const std::string& type, const std::string& data) {
@@ -79,6 +80,47 @@ void WindowsChromiumWebViewProxy::handleMessage(const std::string& type, const s
 void WindowsChromiumWebViewProxy::handleResizeFinished() {
     notifyEngine("HandleTextureChanged", textureViewText(textureView.load()));
     awaitingTexture = false;
+}
+
+void WindowsChromiumWebViewProxy::onRenderEvent() {
+    if (!textureCreated) {
+        textureCreated = true;
+        // Read once, so that the texture and the command describe one size.
+        const int32_t logicalWidth = width;
+        const int32_t logicalHeight = height;
+        const float density = pixelDensity;
+        const TextureOperations device = textureOperations();
+        void* view = device.createTexture(pixelSize(logicalWidth, density), pixelSize(logicalHeight, density));
+        textureView = view;
+        const int64_t handle = view ? device.getSharedTextureHandle(view) : 0;
+        sendCreateCommand(handle, logicalWidth, logicalHeight, density, popupId);
+    }
+    updateTexture();
+}
+
+void WindowsChromiumWebViewProxy::updateTexture() {
+    if (!resizePending || awaitingTexture) return;
+    awaitingTexture = true;
+    // Cleared before the sizes are read: a resize that lands from here on
+    // sets it again and is served after "ResizeFinished".
+    resizePending = false;
+    const int32_t logicalWidth = width;
+    const int32_t logicalHeight = height;
+    const float density = pixelDensity;
+    const TextureOperations device = textureOperations();
+    // The previous view is only forgotten: the engine still shows it and
+    // destroys it once it has switched.
+    void* view = device.createTexture(pixelSize(logicalWidth, density), pixelSize(logicalHeight, density));
+    textureView = view;
+    const int64_t handle = view ? device.getSharedTextureHandle(view) : 0;
+
+    rapidjson::Document command = newCommand(Resize);
+    auto& allocator = command.GetAllocator();
+    command.AddMember("textureHandle", handle, allocator);
+    command.AddMember("width", logicalWidth, allocator);
+    command.AddMember("height", logicalHeight, allocator);
+    command.AddMember("pixelDensity", static_cast<double>(density), allocator);
+    sendCommand(command);
 }
 
 std::string textureViewText(const void* textureView) {

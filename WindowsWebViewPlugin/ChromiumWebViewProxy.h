@@ -52,6 +52,13 @@ public:
     void handleMessage(const std::string& type, const std::string& data) override;
     void handleResizeFinished() override;
 
+    // The render thread, for an event that named this record: the first
+    // texture and the create command, then any stored resize.
+    void onRenderEvent();
+    // A stored resize, unless an earlier one is still awaited: a texture of
+    // the new pixel size and command 27.
+    void updateTexture();
+
     // The render thread writes the texture and resize fields; the exports
     // and the pipe server thread read or clear them.  Single words, atomic.
     std::atomic<bool> textureCreated{false};

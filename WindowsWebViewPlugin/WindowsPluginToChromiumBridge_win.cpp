@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "EngineCallbacks.h"
+#include "GraphicsManager.h"
 #include "Plugin.h"
 #include "Utf.h"
 
@@ -253,7 +254,9 @@ std::string WindowsPluginToChromiumBridge::getBrowserCommandLine() const {
     elements.push_back("\"" + getBrowserExecutablePath() + "\"");
     for (std::string& argument : getCommandLineArguments()) elements.push_back(std::move(argument));
     elements.push_back("--telvio-pipe-name=" + pipeName);
-    // The graphics device id element joins here once textures exist.
+    // Lets the browser process open the shared textures on the engine's adapter.
+    if (const uint32_t deviceId = GraphicsManager::getGraphicsDeviceId())
+        elements.push_back("--telvio-graphics-device-id=" + std::to_string(deviceId));
     std::string commandLine;
     for (const std::string& element : elements) {
         if (!commandLine.empty()) commandLine += ' ';

@@ -8,7 +8,8 @@ set(expected
   _WebView_setAutoplayEnabled@4 _WebView_setCachePath@4 _WebView_setCameraAndMicrophoneEnabled@4
   _WebView_setChromiumLogLevel@4 _WebView_setCommandLineArguments@4 _WebView_setCookie@8
   _WebView_setIgnoreCertificateErrors@4 _WebView_setScreenSharingEnabled@4 _WebView_setTargetFrameRate@8
-  _WebView_terminateBrowserProcess@0)
+  _WebView_terminateBrowserProcess@0
+  _WebView_getRenderFunction@0 _WebView_depositPointer@4 _WebView_removePointer@4 _WebView_destroyTexture@8)
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${DLL}")

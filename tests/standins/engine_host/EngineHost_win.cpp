@@ -1,5 +1,8 @@
 #include "EngineHost_win.h"
 
+#include <d3d11.h>
+
+#include <atomic>
 #include <chrono>
 
 namespace {
@@ -31,8 +34,19 @@ void __stdcall onMessage(const char* id, const char* type, const char* data) {
 void __stdcall onCookies(const char* id, const char* cookies) { recordCall({"cookies", {text(id), text(cookies)}, 0, 0}); }
 void __stdcall onBool(const char* id, int success) { recordCall({"bool", {text(id)}, success, 0}); }
 
-// The engine's interface registry: it offers nothing but answers every ask.
-void* __stdcall getInterface(unsigned long long, unsigned long long) { return nullptr; }
+// The engine's Direct3D 11 interface; only GetDevice is used.
+std::atomic<void*> currentDevice{nullptr};
+void* __stdcall getDevice() { return currentDevice.load(); }
+struct GraphicsD3D11Table {
+    void*(__stdcall* GetDevice)();
+} graphicsD3D11{getDevice};
+constexpr unsigned long long kD3D11High = 0xAAB37EF87A87D748ULL;
+constexpr unsigned long long kD3D11Low = 0xBF76967F07EFB177ULL;
+
+// The engine's interface registry: the Direct3D 11 interface and nothing else.
+void* __stdcall getInterface(unsigned long long high, unsigned long long low) {
+    return high == kD3D11High && low == kD3D11Low ? &graphicsD3D11 : nullptr;
+}
 void __stdcall registerInterface(unsigned long long, unsigned long long, void*) {}
 IUnityInterfacesTable interfaces{getInterface, registerInterface, getInterface, registerInterface};
 
@@ -61,11 +75,20 @@ const std::vector<std::string>& EngineHost::exportNames() {
         "_WebView_setIgnoreCertificateErrors@4",
         "_WebView_setScreenSharingEnabled@4",
         "_WebView_setTargetFrameRate@8",
+        "_WebView_getRenderFunction@0",
+        "_WebView_depositPointer@4",
+        "_WebView_removePointer@4",
+        "_WebView_destroyTexture@8",
     };
     return names;
 }
 
 EngineHost::EngineHost(const std::wstring& dllPath) : module(LoadLibraryW(dllPath.c_str())) {
+    renderThread = std::thread([this] { renderLoop(); });
+    {
+        std::unique_lock<std::mutex> lock(renderMutex);
+        renderChanged.wait(lock, [this] { return renderThreadIdentifier != 0; });
+    }
     if (!module) return;
     const auto bind = [this](auto& pointer, const char* name) {
         FARPROC address = GetProcAddress(module, name);
@@ -94,6 +117,73 @@ EngineHost::EngineHost(const std::wstring& dllPath) : module(LoadLibraryW(dllPat
     bind(setIgnoreCertificateErrors, n[18].c_str());
     bind(setScreenSharingEnabled, n[19].c_str());
     bind(setTargetFrameRate, n[20].c_str());
+    bind(getRenderFunction, n[21].c_str());
+    bind(depositPointer, n[22].c_str());
+    bind(removePointer, n[23].c_str());
+    bind(destroyTexture, n[24].c_str());
+}
+
+EngineHost::~EngineHost() {
+    {
+        std::lock_guard<std::mutex> lock(renderMutex);
+        renderStopping = true;
+    }
+    renderChanged.notify_all();
+    renderThread.join();
+}
+
+void EngineHost::renderLoop() {
+    {
+        std::lock_guard<std::mutex> lock(renderMutex);
+        renderThreadIdentifier = GetCurrentThreadId();
+    }
+    renderChanged.notify_all();
+    for (;;) {
+        int32_t eventId = 0;
+        {
+            std::unique_lock<std::mutex> lock(renderMutex);
+            renderChanged.wait(lock, [this] { return renderStopping || !renderQueue.empty(); });
+            if (renderQueue.empty()) return;
+            eventId = renderQueue.front();
+            renderQueue.pop_front();
+        }
+        // As the engine does: the function is asked for, then called.
+        getRenderFunction()(eventId);
+        {
+            std::lock_guard<std::mutex> lock(renderMutex);
+            ++renderDone;
+        }
+        renderChanged.notify_all();
+    }
+}
+
+void EngineHost::queueRenderEvent(int32_t eventId) {
+    {
+        std::lock_guard<std::mutex> lock(renderMutex);
+        renderQueue.push_back(eventId);
+        ++renderIssued;
+    }
+    renderChanged.notify_all();
+}
+
+void EngineHost::flushRenderEvents() {
+    std::unique_lock<std::mutex> lock(renderMutex);
+    renderChanged.wait(lock, [this] { return renderDone == renderIssued; });
+}
+
+void EngineHost::renderEvent(int32_t eventId) {
+    queueRenderEvent(eventId);
+    flushRenderEvents();
+}
+
+void EngineHost::setDevice(void* device) { currentDevice = device; }
+
+void* EngineHost::createHardwareDevice(long* result) {
+    ID3D11Device* device = nullptr;
+    const HRESULT created = D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0,
+                                              D3D11_SDK_VERSION, &device, nullptr, nullptr);
+    if (result) *result = created;
+    return SUCCEEDED(created) ? device : nullptr;
 }
 
 void EngineHost::initialize() {

@@ -5,9 +5,11 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct HostCall {
@@ -30,6 +32,9 @@ public:
     static const std::vector<std::string>& exportNames();
 
     explicit EngineHost(const std::wstring& dllPath);
+    ~EngineHost();
+    EngineHost(const EngineHost&) = delete;
+    EngineHost& operator=(const EngineHost&) = delete;
     bool loaded() const { return module != nullptr; }
     // Names that GetProcAddress did not find; empty when all are bound.
     const std::vector<std::string>& missingExports() const { return missing; }
@@ -60,6 +65,28 @@ public:
     bool (__stdcall* setScreenSharingEnabled)(bool) = nullptr;
     bool (__stdcall* setTargetFrameRate)(uint64_t) = nullptr;
 
+    using RenderEventFunction = void(__stdcall*)(int32_t);
+    RenderEventFunction(__stdcall* getRenderFunction)() = nullptr;
+    int32_t(__stdcall* depositPointer)(void*) = nullptr;
+    void(__stdcall* removePointer)(void*) = nullptr;
+    void(__stdcall* destroyTexture)(void*, int32_t) = nullptr;
+
+    // The engine's render thread: the plug-in's render function is called
+    // there, in the order the events were issued.  renderEvent waits until
+    // the event has run; queueRenderEvent does not, flushRenderEvents waits
+    // for everything queued.
+    void renderEvent(int32_t eventId);
+    void queueRenderEvent(int32_t eventId);
+    void flushRenderEvents();
+    DWORD renderThreadId() const { return renderThreadIdentifier; }
+
+    // The device the engine's Direct3D 11 interface hands out; null means
+    // none.  The host does not own it.
+    static void setDevice(void* device);
+    // A Direct3D 11 device as the engine makes one (hardware driver type),
+    // or null with the failure code in `result`.
+    static void* createHardwareDevice(long* result = nullptr);
+
     // The recorded callbacks (shared by every host in the process).
     static std::vector<HostCall> calls();
     static std::vector<HostCall> callsOf(const std::string& callback);
@@ -69,6 +96,17 @@ public:
     static void setObserver(std::function<void(const HostCall&)> observer);
 
 private:
+    void renderLoop();
+
     HMODULE module = nullptr;
     std::vector<std::string> missing;
+
+    std::mutex renderMutex;
+    std::condition_variable renderChanged;
+    std::deque<int32_t> renderQueue;  // guarded by renderMutex
+    size_t renderIssued = 0;          // guarded by renderMutex
+    size_t renderDone = 0;            // guarded by renderMutex
+    bool renderStopping = false;      // guarded by renderMutex
+    DWORD renderThreadIdentifier = 0;
+    std::thread renderThread;
 };
