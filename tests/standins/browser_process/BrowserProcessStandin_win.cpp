@@ -9,6 +9,8 @@
 //   sleep MS        wait
 //   silent          do not answer command 47
 //   noanswer        do not answer cookie commands
+//   answertextures  answer every create command (8) with "HandleInitFinished"
+//                   and every resize command (27) with "ResizeFinished"
 //   norecord        stop writing received texts to the record (benchmarks)
 //   countonly       from now on only count messages, without parsing,
 //                   answering or recording them; a multi-part message counts
@@ -48,6 +50,7 @@ std::condition_variable messagesChanged;
 size_t messagesReceived = 0;  // guarded by messagesMutex
 std::atomic<bool> answerTerminate{true};
 std::atomic<bool> answerCookies{true};
+std::atomic<bool> answerTextures{false};
 std::atomic<bool> recordMessages{true};
 std::atomic<bool> countOnly{false};
 HANDLE pipe = INVALID_HANDLE_VALUE;
@@ -198,6 +201,18 @@ void answer(const std::string& text) {
                            jsonText(command, "resultCallbackId")));
     } else if (type == 10 || type == 35) {
         queueAnswer(result(51, "success", "", true, jsonText(command, "resultCallbackId")));
+    } else if ((type == 8 || type == 27) && answerTextures) {
+        rapidjson::StringBuffer buffer;
+        rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+        writer.StartObject();
+        writer.Key("type");
+        writer.Int(52);
+        writer.Key("webViewId");
+        writer.String(jsonText(command, "webViewId").c_str());
+        writer.Key("message");
+        writer.String(type == 8 ? "HandleInitFinished" : "ResizeFinished");
+        writer.EndObject();
+        queueAnswer(buffer.GetString());
     } else if (type == 47 && answerTerminate) {
         queueAnswer("TerminateProcessFinished");
     } else {
@@ -338,6 +353,8 @@ void runScript(const std::wstring& path) {
             Sleep(std::stoul(argument));
         } else if (command == "silent") {
             answerTerminate = false;
+        } else if (command == "answertextures") {
+            answerTextures = true;
         } else if (command == "noanswer") {
             answerCookies = false;
         } else if (command == "norecord") {
