@@ -59,6 +59,52 @@ public:
     bool (__stdcall* setIgnoreCertificateErrors)(bool) = nullptr;
     bool (__stdcall* setScreenSharingEnabled)(bool) = nullptr;
     bool (__stdcall* setTargetFrameRate)(uint64_t) = nullptr;
+    // Per-webview commands.  Booleans go as the whole 32-bit argument slot, so
+    // that a test can set bytes above the low one.
+    void (__stdcall* cancelAuth)(void*) = nullptr;
+    void (__stdcall* cancelFileSelection)(void*) = nullptr;
+    void (__stdcall* canGoBack)(void*) = nullptr;
+    void (__stdcall* canGoForward)(void*) = nullptr;
+    void (__stdcall* copy)(void*) = nullptr;
+    void (__stdcall* cut)(void*) = nullptr;
+    void (__stdcall* goBack)(void*) = nullptr;
+    void (__stdcall* goForward)(void*) = nullptr;
+    void (__stdcall* paste)(void*) = nullptr;
+    void (__stdcall* reload)(void*) = nullptr;
+    void (__stdcall* selectAll)(void*) = nullptr;
+    void (__stdcall* stopLoad)(void*) = nullptr;
+    void (__stdcall* zoomIn)(void*) = nullptr;
+    void (__stdcall* zoomOut)(void*) = nullptr;
+    void (__stdcall* click)(void*, int32_t, int32_t) = nullptr;
+    void (__stdcall* movePointer)(void*, int32_t, int32_t) = nullptr;
+    void (__stdcall* scroll)(void*, int32_t, int32_t) = nullptr;
+    void (__stdcall* pointerDown)(void*, int32_t, int32_t, int32_t, int32_t) = nullptr;
+    void (__stdcall* pointerUp)(void*, int32_t, int32_t, int32_t, int32_t) = nullptr;
+    void (__stdcall* scrollAtPoint)(void*, int32_t, int32_t, int32_t, int32_t) = nullptr;
+    void (__stdcall* sendTouchEvent)(void*, int32_t, int32_t, float, float, float, float, float, float) = nullptr;
+    void (__stdcall* keyDown)(void*, const char*, int32_t) = nullptr;
+    void (__stdcall* keyUp)(void*, const char*, int32_t) = nullptr;
+    void (__stdcall* sendKey)(void*, const char*) = nullptr;
+    void (__stdcall* loadUrl)(void*, const char*) = nullptr;
+    void (__stdcall* loadHtml)(void*, const char*) = nullptr;
+    void (__stdcall* loadUrlWithHeaders)(void*, const char*, const char*) = nullptr;
+    void (__stdcall* executeJavaScript)(void*, const char*, const char*) = nullptr;
+    void (__stdcall* continueAuth)(void*, const char*, const char*) = nullptr;
+    void (__stdcall* continueFileSelection)(void*, const char*) = nullptr;
+    void (__stdcall* setAudioMuted)(void*, uint32_t) = nullptr;
+    void (__stdcall* setAuthEnabled)(void*, uint32_t) = nullptr;
+    void (__stdcall* setConsoleMessageEventsEnabled)(void*, uint32_t) = nullptr;
+    void (__stdcall* setCursorTypeEventsEnabled)(void*, uint32_t) = nullptr;
+    void (__stdcall* setFileSelectionEnabled)(void*, uint32_t) = nullptr;
+    void (__stdcall* setFocused)(void*, uint32_t) = nullptr;
+    void (__stdcall* setFocusedInputFieldEventsEnabled)(void*, uint32_t) = nullptr;
+    void (__stdcall* setNativeFileDialogEnabled)(void*, uint32_t) = nullptr;
+    void (__stdcall* setNativeScriptDialogEnabled)(void*, uint32_t) = nullptr;
+    void (__stdcall* setRenderingEnabled)(void*, uint32_t) = nullptr;
+    void (__stdcall* setPopupMode)(void*, int32_t) = nullptr;
+    void (__stdcall* setZoomLevel)(void*, float) = nullptr;
+    void (__stdcall* setDownloadsEnabled)(void*, const char*) = nullptr;
+    void (__stdcall* resizeWithPixelDensity)(void*, int32_t, int32_t, float) = nullptr;
 
     // The recorded callbacks (shared by every host in the process).
     static std::vector<HostCall> calls();
