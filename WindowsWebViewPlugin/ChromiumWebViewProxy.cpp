@@ -1,5 +1,7 @@
 #include "ChromiumWebViewProxy.h"
 
+#include <cmath>
+
 #include "EngineCallbacks.h"
 #include "GraphicsManager.h"
 #include "Plugin.h"
@@ -107,6 +109,12 @@ void WindowsChromiumWebViewProxy::updateTexture() {
     const int32_t logicalWidth = width;
     const int32_t logicalHeight = height;
     const float density = pixelDensity;
+    if (!std::isfinite(density)) {
+        // Command 27 could not carry it: no texture, nothing to wait for.
+        awaitingTexture = false;
+        logError("[WindowsChromiumWebViewProxy] A resize with a pixel density that is not finite is ignored");
+        return;
+    }
     const TextureOperations device = textureOperations();
     // The previous view is only forgotten: the engine still shows it and
     // destroys it once it has switched.

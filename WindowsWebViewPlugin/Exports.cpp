@@ -6,6 +6,7 @@
 
 #include "BrowserOptions.h"
 #include "ChromiumWebViewProxy.h"
+#include "ExportGuard.h"
 #include "Plugin.h"
 #include "PluginToChromiumBridge.h"
 #include "WebViewRegistry.h"
@@ -15,34 +16,6 @@ namespace {
 std::atomic<IUnityInterfaces*> interfacesPointer{nullptr};
 
 std::string text(const char* value) { return value ? std::string(value) : std::string(); }
-
-// No exception may reach the engine: it is built with another compiler and
-// cannot unwind through our frames.  What escapes an export is logged.
-template <typename Result, typename Body>
-Result guarded(const char* exportName, Result onFailure, Body body) noexcept {
-    try {
-        return body();
-    } catch (const std::exception& exception) {
-        try {
-            logError(std::string("[") + exportName + "] " + exception.what());
-        } catch (...) {
-        }
-    } catch (...) {
-        try {
-            logError(std::string("[") + exportName + "] Unknown exception");
-        } catch (...) {
-        }
-    }
-    return onFailure;
-}
-
-template <typename Body>
-void guardedVoid(const char* exportName, Body body) noexcept {
-    guarded(exportName, 0, [&] {
-        body();
-        return 0;
-    });
-}
 
 // Every option setter: refused while a browser process runs.
 template <typename Store>

@@ -34,6 +34,8 @@ void resetPluginWhileInstance(const PluginToChromiumBridge* bridge);
 void startTerminationWatchdog();
 void setTerminationWatchdogDelay(std::chrono::milliseconds delay);  // tests only
 
+// The compact text of a command; empty (after logging why) when it holds a
+// number that JSON cannot carry.  The senders drop an empty text.
 std::string serializeCommand(const rapidjson::Document& command);
 void sendCommand(const rapidjson::Document& command);
 void sendCommandStartingBrowser(const rapidjson::Document& command);

@@ -2,10 +2,9 @@
 
 #include <atomic>
 #include <cmath>
-#include <exception>
-#include <string>
 
 #include "ChromiumWebViewProxy.h"
+#include "ExportGuard.h"
 #include "GraphicsManager.h"
 #include "PointerTable.h"
 
@@ -13,24 +12,6 @@ namespace {
 
 std::atomic<void* (*)(int32_t, int32_t)> createTextureOperation{&GraphicsManager::createTexture};
 std::atomic<int64_t (*)(void*)> sharedHandleOperation{&GraphicsManager::getSharedTextureHandle};
-
-// Nothing may unwind into the engine; what escapes is logged.
-template <typename Body>
-void guardedRender(const char* where, Body body) noexcept {
-    try {
-        body();
-    } catch (const std::exception& exception) {
-        try {
-            logError(std::string("[") + where + "] " + exception.what());
-        } catch (...) {
-        }
-    } catch (...) {
-        try {
-            logError(std::string("[") + where + "] Unknown exception");
-        } catch (...) {
-        }
-    }
-}
 
 }  // namespace
 
@@ -49,7 +30,7 @@ int32_t pixelSize(int32_t logicalSize, float pixelDensity) {
 }
 
 extern "C" void WEBVIEW_STDCALL onRenderEvent(int32_t eventId) {
-    guardedRender("onRenderEvent", [&] {
+    guardedVoid("onRenderEvent", [&] {
         void* pointer = nullptr;
         if (!pointerTable().take(eventId, pointer) || !pointer) return;
         static_cast<WindowsChromiumWebViewProxy*>(pointer)->onRenderEvent();
@@ -60,14 +41,14 @@ extern "C" RenderEventFunction WEBVIEW_STDCALL WebView_getRenderFunction() { ret
 
 extern "C" int32_t WEBVIEW_STDCALL WebView_depositPointer(void* pointer) {
     int32_t key = 0;
-    guardedRender("WebView_depositPointer", [&] { key = pointerTable().deposit(pointer); });
+    guardedVoid("WebView_depositPointer", [&] { key = pointerTable().deposit(pointer); });
     return key;
 }
 
 extern "C" void WEBVIEW_STDCALL WebView_removePointer(void* pointer) {
-    guardedRender("WebView_removePointer", [&] { pointerTable().remove(pointer); });
+    guardedVoid("WebView_removePointer", [&] { pointerTable().remove(pointer); });
 }
 
 extern "C" void WEBVIEW_STDCALL WebView_destroyTexture(void* textureView, int32_t) {
-    guardedRender("WebView_destroyTexture", [&] { WindowsWebView::destroyTexture(textureView); });
+    guardedVoid("WebView_destroyTexture", [&] { WindowsWebView::destroyTexture(textureView); });
 }

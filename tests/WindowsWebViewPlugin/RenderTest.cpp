@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <climits>
+#include <limits>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -218,6 +219,30 @@ TEST_F(Render, HandshakeAndResizesFollowTheBrowserProcessAnswers) {
                                                            {"v", "HandleInitFinished", ""},
                                                            {"v", "HandleTextureChanged", secondView},
                                                            {"v", "HandleTextureChanged", textureViewText(&textures[2])}}));
+    WebView_destroy(view);
+}
+
+// NaN or infinity cannot be written as JSON: such a command is refused whole,
+// and a refused resize leaves nothing to wait for.
+TEST_F(Render, DensitiesJsonCannotCarryNeverLeaveHalfACommand) {
+    WebView_getCookies("u", "", "start");
+    initialiseBrowserProcess();
+    auto* view = newView("n", 100, 100, std::numeric_limits<float>::quiet_NaN());
+    render(view);
+    view->resize(100, 100, std::numeric_limits<float>::infinity());
+    render(view);
+    EXPECT_FALSE(view->awaitingTexture);
+    EXPECT_FALSE(view->resizePending);
+    view->resize(100, 50, 2.0f);
+    render(view);
+    EXPECT_EQ(commands(), (std::vector<std::string>{
+                              R"({"type":14,"url":"u","cookieName":"","resultCallbackId":"start"})",
+                              R"({"type":27,"webViewId":"n","textureHandle":0,"width":100,"height":50,"pixelDensity":2.0})"}));
+    std::vector<std::string> errors;
+    for (auto& call : EngineRecorder::instance().callsOf("error")) errors.push_back(call.texts[0]);
+    EXPECT_EQ(errors, (std::vector<std::string>{
+                          "[ChromiumWebViewProxy] A command holds a number that JSON cannot carry and is not sent; type 8",
+                          "[WindowsChromiumWebViewProxy] A resize with a pixel density that is not finite is ignored"}));
     WebView_destroy(view);
 }
 

@@ -75,6 +75,50 @@ const std::vector<std::string>& EngineHost::exportNames() {
         "_WebView_setIgnoreCertificateErrors@4",
         "_WebView_setScreenSharingEnabled@4",
         "_WebView_setTargetFrameRate@8",
+        "_WebView_cancelAuth@4",
+        "_WebView_cancelFileSelection@4",
+        "_WebView_canGoBack@4",
+        "_WebView_canGoForward@4",
+        "_WebView_copy@4",
+        "_WebView_cut@4",
+        "_WebView_goBack@4",
+        "_WebView_goForward@4",
+        "_WebView_paste@4",
+        "_WebView_reload@4",
+        "_WebView_selectAll@4",
+        "_WebView_stopLoad@4",
+        "_WebView_zoomIn@4",
+        "_WebView_zoomOut@4",
+        "_WebView_click@12",
+        "_WebView_movePointer@12",
+        "_WebView_scroll@12",
+        "_WebView_pointerDown@20",
+        "_WebView_pointerUp@20",
+        "_WebView_scrollAtPoint@20",
+        "_WebView_sendTouchEvent@36",
+        "_WebView_keyDown@12",
+        "_WebView_keyUp@12",
+        "_WebView_sendKey@8",
+        "_WebView_loadUrl@8",
+        "_WebView_loadHtml@8",
+        "_WebView_loadUrlWithHeaders@12",
+        "_WebView_executeJavaScript@12",
+        "_WebView_continueAuth@12",
+        "_WebView_continueFileSelection@8",
+        "_WebView_setAudioMuted@8",
+        "_WebView_setAuthEnabled@8",
+        "_WebView_setConsoleMessageEventsEnabled@8",
+        "_WebView_setCursorTypeEventsEnabled@8",
+        "_WebView_setFileSelectionEnabled@8",
+        "_WebView_setFocused@8",
+        "_WebView_setFocusedInputFieldEventsEnabled@8",
+        "_WebView_setNativeFileDialogEnabled@8",
+        "_WebView_setNativeScriptDialogEnabled@8",
+        "_WebView_setRenderingEnabled@8",
+        "_WebView_setPopupMode@8",
+        "_WebView_setZoomLevel@8",
+        "_WebView_setDownloadsEnabled@8",
+        "_WebView_resizeWithPixelDensity@16",
         "_WebView_getRenderFunction@0",
         "_WebView_depositPointer@4",
         "_WebView_removePointer@4",
@@ -117,10 +161,54 @@ EngineHost::EngineHost(const std::wstring& dllPath) : module(LoadLibraryW(dllPat
     bind(setIgnoreCertificateErrors, n[18].c_str());
     bind(setScreenSharingEnabled, n[19].c_str());
     bind(setTargetFrameRate, n[20].c_str());
-    bind(getRenderFunction, n[21].c_str());
-    bind(depositPointer, n[22].c_str());
-    bind(removePointer, n[23].c_str());
-    bind(destroyTexture, n[24].c_str());
+    bind(cancelAuth, n[21].c_str());
+    bind(cancelFileSelection, n[22].c_str());
+    bind(canGoBack, n[23].c_str());
+    bind(canGoForward, n[24].c_str());
+    bind(copy, n[25].c_str());
+    bind(cut, n[26].c_str());
+    bind(goBack, n[27].c_str());
+    bind(goForward, n[28].c_str());
+    bind(paste, n[29].c_str());
+    bind(reload, n[30].c_str());
+    bind(selectAll, n[31].c_str());
+    bind(stopLoad, n[32].c_str());
+    bind(zoomIn, n[33].c_str());
+    bind(zoomOut, n[34].c_str());
+    bind(click, n[35].c_str());
+    bind(movePointer, n[36].c_str());
+    bind(scroll, n[37].c_str());
+    bind(pointerDown, n[38].c_str());
+    bind(pointerUp, n[39].c_str());
+    bind(scrollAtPoint, n[40].c_str());
+    bind(sendTouchEvent, n[41].c_str());
+    bind(keyDown, n[42].c_str());
+    bind(keyUp, n[43].c_str());
+    bind(sendKey, n[44].c_str());
+    bind(loadUrl, n[45].c_str());
+    bind(loadHtml, n[46].c_str());
+    bind(loadUrlWithHeaders, n[47].c_str());
+    bind(executeJavaScript, n[48].c_str());
+    bind(continueAuth, n[49].c_str());
+    bind(continueFileSelection, n[50].c_str());
+    bind(setAudioMuted, n[51].c_str());
+    bind(setAuthEnabled, n[52].c_str());
+    bind(setConsoleMessageEventsEnabled, n[53].c_str());
+    bind(setCursorTypeEventsEnabled, n[54].c_str());
+    bind(setFileSelectionEnabled, n[55].c_str());
+    bind(setFocused, n[56].c_str());
+    bind(setFocusedInputFieldEventsEnabled, n[57].c_str());
+    bind(setNativeFileDialogEnabled, n[58].c_str());
+    bind(setNativeScriptDialogEnabled, n[59].c_str());
+    bind(setRenderingEnabled, n[60].c_str());
+    bind(setPopupMode, n[61].c_str());
+    bind(setZoomLevel, n[62].c_str());
+    bind(setDownloadsEnabled, n[63].c_str());
+    bind(resizeWithPixelDensity, n[64].c_str());
+    bind(getRenderFunction, n[65].c_str());
+    bind(depositPointer, n[66].c_str());
+    bind(removePointer, n[67].c_str());
+    bind(destroyTexture, n[68].c_str());
 }
 
 EngineHost::~EngineHost() {
