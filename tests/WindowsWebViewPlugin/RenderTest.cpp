@@ -100,15 +100,14 @@ TEST_F(Render, KeysRiseSkipKeysInUseAndWrapAtThirtyTwoBits) {
     EXPECT_EQ(table.deposit(&c), 4);
 
     // A pointer deposited twice: one removal withdraws one key only.
-    PointerTable twice;
-    const int32_t first = twice.deposit(&a);
-    const int32_t second = twice.deposit(&a);
-    twice.remove(&a);
-    const bool firstLeft = twice.take(first, taken);
-    const bool secondLeft = twice.take(second, taken);
+    const int32_t first = WebView_depositPointer(&a);
+    const int32_t second = WebView_depositPointer(&a);
+    WebView_removePointer(&a);
+    const bool firstLeft = pointerTable().take(first, taken);
+    const bool secondLeft = pointerTable().take(second, taken);
     EXPECT_NE(firstLeft, secondLeft);
     EXPECT_EQ(taken, &a);
-    twice.remove(&b);  // absent: nothing happens
+    WebView_removePointer(&b);  // absent: nothing happens
 }
 
 TEST_F(Render, UnknownConsumedOrNullKeysDoNothing) {

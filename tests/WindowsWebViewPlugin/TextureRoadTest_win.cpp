@@ -7,6 +7,8 @@
 #include <d3d11.h>
 #include <dxgi.h>
 
+#include <map>
+
 #include "FakeDevice_win.h"
 #include "PluginRoadFixture_win.h"
 
@@ -112,6 +114,113 @@ TEST_F(TextureRoad, FirstRenderEventOnTheRealDeviceRunsTheWholeHandshake) {
     const auto received = recordOf("recv");
     ASSERT_EQ(received.size(), 3u);
     EXPECT_EQ(received[1], R"({"type":11,"webViewId":"tex-1"})");
+}
+
+void* viewAt(const std::string& address) {
+    return reinterpret_cast<void*>(static_cast<uintptr_t>(static_cast<uint32_t>(std::stoull(address))));
+}
+
+// A resize stored before the first event, then two more while that one is
+// awaited: the browser process sees 8, 27, and after "ResizeFinished" one
+// 27 with the later size; the engine hears of each new texture.
+TEST_F(TextureRoad, ResizesWaitForTheBrowserProcessAndTheLastSizeWins) {
+    ASSERT_NE(useRealDevice(), nullptr);
+    start({"init", "waitfor 3", R"(send {"type":52,"webViewId":"r","message":"HandleInitFinished"})",
+           R"(send {"type":52,"webViewId":"r","message":"ResizeFinished"})", "waitfor 4",
+           R"(send {"type":52,"webViewId":"r","message":"ResizeFinished"})"});
+    void* view = host->newWebView("r", 400, 300, 1.0f, "");
+    host->resizeWithPixelDensity(view, 800, 600, 1.5f);
+    render(view);
+    host->resizeWithPixelDensity(view, 500, 400, 1.0f);
+    render(view);
+    host->resizeWithPixelDensity(view, 801, 601, 1.25f);
+    render(view);
+    host->reload(view);  // tells the script that both resizes have been made
+    ASSERT_TRUE(waitForCalls("message", 3));
+    render(view);
+    ASSERT_TRUE(waitForCalls("message", 4));
+
+    EXPECT_EQ(recordOf("recv"), (std::vector<std::string>{
+        R"({"type":8,"webViewId":"r","textureHandle":0,"width":800,"height":600,"pixelDensity":1.5,"popupId":""})",
+        R"({"type":27,"webViewId":"r","textureHandle":0,"width":800,"height":600,"pixelDensity":1.5})",
+        R"({"type":26,"webViewId":"r"})",
+        R"({"type":27,"webViewId":"r","textureHandle":0,"width":801,"height":601,"pixelDensity":1.25})"}));
+    const auto messages = EngineHost::callsOf("message");
+    ASSERT_EQ(messages.size(), 4u);
+    std::vector<std::string> types;
+    for (const auto& call : messages) types.push_back(call.texts[1]);
+    EXPECT_EQ(types, (std::vector<std::string>{"HandleTextureChanged", "HandleInitFinished", "HandleTextureChanged",
+                                               "HandleTextureChanged"}));
+    EXPECT_EQ(messages[0].texts[2], messages[2].texts[2]) << "the texture of the first resize";
+    EXPECT_EQ(describeView(messages[0].texts[2]).Width, 1200u);
+    EXPECT_EQ(describeView(messages[0].texts[2]).Height, 900u);
+    EXPECT_EQ(describeView(messages[3].texts[2]).Width, 1001u);
+    EXPECT_EQ(describeView(messages[3].texts[2]).Height, 751u);
+    EXPECT_EQ(EngineHost::callsOf("error").size(), 3u) << "one shared-handle failure per texture";
+
+    // The engine lets go of the views it has switched away from.
+    host->destroyTexture(viewAt(messages[0].texts[2]), 0);
+    host->destroyTexture(viewAt(messages[3].texts[2]), 0);
+    host->destroy(view);
+}
+
+// Many webviews resized from the engine's thread while its render thread
+// issues events and the browser process answers each resize: every view ends
+// with a texture of the last size it asked for, each command 27 is answered
+// once, and no view is left waiting.
+TEST_F(TextureRoad, ManyViewsResizingWhileEventsAndAnswersRunEndConsistent) {
+    ASSERT_NE(useRealDevice(), nullptr);
+    start({"answertextures", "init"});
+    constexpr int kViews = 6, kResizes = 200;
+    std::vector<void*> views;
+    for (int i = 0; i < kViews; ++i) views.push_back(host->newWebView(("m" + std::to_string(i)).c_str(), 64, 64, 1.0f, ""));
+    for (void* view : views) host->queueRenderEvent(host->depositPointer(view));
+    std::vector<std::pair<int, int>> asked(kViews, {64, 64});
+    unsigned seed = 11;
+    for (int r = 0; r < kResizes; ++r) {
+        seed = seed * 1103515245u + 12345u;
+        const int i = static_cast<int>((seed >> 8) % kViews);
+        asked[i] = {32 + static_cast<int>((seed >> 12) % 200), 32 + static_cast<int>((seed >> 20) % 200)};
+        host->resizeWithPixelDensity(views[i], asked[i].first, asked[i].second, 1.0f);
+        for (void* view : views) host->queueRenderEvent(host->depositPointer(view));
+        Sleep(3);
+    }
+    // Events go on until every view's last texture has the size it asked for.
+    std::map<std::string, std::string> lastView;
+    const auto settled = [&] {
+        lastView.clear();
+        for (const auto& call : EngineHost::callsOf("message"))
+            if (call.texts[1] == "HandleTextureChanged") lastView[call.texts[0]] = call.texts[2];
+        for (int i = 0; i < kViews; ++i) {
+            const auto found = lastView.find("m" + std::to_string(i));
+            if (found == lastView.end()) return false;
+            const D3D11_TEXTURE2D_DESC d = describeView(found->second);
+            if (static_cast<int>(d.Width) != asked[i].first || static_cast<int>(d.Height) != asked[i].second) return false;
+        }
+        return true;
+    };
+    bool done = false;
+    for (int round = 0; round < 400 && !done; ++round) {
+        for (void* view : views) host->queueRenderEvent(host->depositPointer(view));
+        host->flushRenderEvents();
+        Sleep(25);
+        done = settled();
+    }
+    ASSERT_TRUE(done) << "a view stayed waiting or lost its last resize";
+    Sleep(300);  // answers still on their way would show up as extra texture changes
+
+    std::map<std::string, int> resizeCommands, changes;
+    for (const auto& text : recordOf("recv"))
+        if (text.rfind(R"({"type":27,"webViewId":")", 0) == 0) ++resizeCommands[text.substr(24, text.find('"', 24) - 24)];
+    for (const auto& call : EngineHost::callsOf("message"))
+        if (call.texts[1] == "HandleTextureChanged") ++changes[call.texts[0]];
+    for (int i = 0; i < kViews; ++i) {
+        const std::string id = "m" + std::to_string(i);
+        SCOPED_TRACE(id);
+        // One change for "HandleInitFinished", one per answered command 27.
+        EXPECT_EQ(changes[id], resizeCommands[id] + 1);
+    }
+    for (void* view : views) host->destroy(view);
 }
 
 TEST_F(TextureRoad, AWidthOfZeroIsRefusedByTheDeviceAndTheCommandStillGoesOut) {
