@@ -2,6 +2,8 @@
 //                            then wait to be killed
 // engine_host.exe DLL demo   the whole plug-in road, printing what the
 //                            engine hears
+#include <d3d11.h>
+
 #include <cstdio>
 #include <string>
 
@@ -24,6 +26,29 @@ bool waitForCount(const char* callback, size_t count) {
         for (const auto& call : calls) n += call.callback == callback;
         return n >= count;
     });
+}
+
+// The size of the texture behind a view address the engine was told of.
+std::string textureSize(const std::string& viewAddress) {
+    auto* view = reinterpret_cast<ID3D11ShaderResourceView*>(
+        static_cast<uintptr_t>(static_cast<uint32_t>(std::stoull(viewAddress))));
+    ID3D11Resource* resource = nullptr;
+    view->GetResource(&resource);
+    ID3D11Texture2D* texture = nullptr;
+    D3D11_TEXTURE2D_DESC description{};
+    if (resource && SUCCEEDED(resource->QueryInterface(__uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&texture)))) {
+        texture->GetDesc(&description);
+        texture->Release();
+    }
+    if (resource) resource->Release();
+    return std::to_string(description.Width) + " x " + std::to_string(description.Height);
+}
+
+std::string lastTextureView() {
+    std::string view;
+    for (const auto& call : EngineHost::callsOf("message"))
+        if (call.texts[1] == "HandleTextureChanged") view = call.texts[2];
+    return view;
 }
 
 void step(const char* what) {
@@ -50,18 +75,47 @@ int wmain(int argc, wchar_t** argv) {
         Sleep(INFINITE);
     }
 
+    long deviceResult = 0;
+    auto* device = static_cast<ID3D11Device*>(EngineHost::createHardwareDevice(&deviceResult));
+    if (!device) {
+        std::fprintf(stderr, "no Direct3D 11 device (0x%08lx); the demo needs a display\n",
+                     static_cast<unsigned long>(deviceResult));
+        return 1;
+    }
+    EngineHost::setDevice(device);
+
     EngineHost::setObserver(print);
     step("load and initialise");
     host.initialize();
     step("options (refused once the browser process runs)");
     std::printf("setChromiumLogLevel(1) -> %d, setCachePath -> %d, setTargetFrameRate(30) -> %d\n",
                 host.setChromiumLogLevel(1), host.setCachePath("C:\\My Data\\cache"), host.setTargetFrameRate(30));
-    void* view = host.newWebView("demo-view", 800, 600, 1.0f, "");
-    step("a cookie command starts the browser process; its answer comes back");
+    void* view = host.newWebView("demo-view", 800, 600, 1.5f, "");
+    step("first render event: a texture on the engine's device, the create command starts the browser process");
+    host.renderEvent(host.depositPointer(view));
+    waitForCount("message", 2);
+    const std::string firstView = lastTextureView();
+    std::printf("browserProcessIsRunning -> %d, setCachePath now -> %d; texture %s behind view %s\n",
+                host.browserProcessIsRunning(), host.setCachePath("elsewhere"), textureSize(firstView).c_str(),
+                firstView.c_str());
+    step("resize: stored, the next render event makes the new texture, the answer switches the engine to it");
+    host.resizeWithPixelDensity(view, 1024, 768, 1.25f);
+    host.renderEvent(host.depositPointer(view));
+    waitForCount("message", 3);
+    const std::string secondView = lastTextureView();
+    std::printf("texture %s behind view %s; the engine lets go of view %s\n", textureSize(secondView).c_str(),
+                secondView.c_str(), firstView.c_str());
+    host.destroyTexture(reinterpret_cast<void*>(static_cast<uintptr_t>(std::stoull(firstView))), 0);
+    step("per-webview commands (see the browser process's record below)");
+    host.loadUrl(view, "https://example.test/");
+    host.click(view, 100, 200);
+    host.scroll(view, 0, -120);
+    host.executeJavaScript(view, "document.title", "title-1");
+    host.setZoomLevel(view, 1.5f);
+    host.setDownloadsEnabled(view, "C:/Games/Downloads");
+    step("cookie commands; their answers come back");
     host.getCookies("https://example.test/", "session", "cookies-1");
     waitForCount("cookies", 1);
-    std::printf("browserProcessIsRunning -> %d, setCachePath now -> %d\n", host.browserProcessIsRunning(),
-                host.setCachePath("elsewhere"));
     host.setCookie("{\"name\":\"a\",\"value\":\"b\"}", "set-1");
     waitForCount("bool", 1);
     step("a long message travels in packets and is joined by the browser process");
@@ -74,9 +128,12 @@ int wmain(int argc, wchar_t** argv) {
     step("the next cookie command starts a new browser process");
     host.deleteCookies("https://example.test/", "session", "delete-1");
     waitForCount("bool", 3);
+    host.destroyTexture(reinterpret_cast<void*>(static_cast<uintptr_t>(std::stoull(secondView))), 0);
     host.destroy(view);
     std::printf("terminateBrowserProcess -> %d\n", host.terminateBrowserProcess());
     waitForCount("terminated", 2);
+    EngineHost::setDevice(nullptr);
+    device->Release();
     step("done");
     return 0;
 }
