@@ -21,15 +21,25 @@ void ChromiumWebViewProxy::setDownloadsEnabled(const std::string& path) {
     sendCommand(command);
 }
 
-void ChromiumWebViewProxy::sendCreateCommand(int64_t textureHandle, int32_t width, int32_t height,
-                                             float pixelDensity, const std::string& popupId) const {
-    rapidjson::Document command = newCommand(CreateWebView);
+namespace {
+
+// The members commands 8 and 27 share, in their order.
+void addTexture(rapidjson::Document& command, int64_t textureHandle, int32_t width, int32_t height,
+                float pixelDensity) {
     auto& allocator = command.GetAllocator();
     command.AddMember("textureHandle", textureHandle, allocator);
     command.AddMember("width", width, allocator);
     command.AddMember("height", height, allocator);
     command.AddMember("pixelDensity", static_cast<double>(pixelDensity), allocator);
-    command.AddMember("popupId", rapidjson::StringRef(popupId.data(), popupId.size()), allocator);
+}
+
+}  // namespace
+
+void ChromiumWebViewProxy::sendCreateCommand(int64_t textureHandle, int32_t width, int32_t height,
+                                             float pixelDensity, const std::string& popupId) const {
+    rapidjson::Document command = newCommand(CreateWebView);
+    addTexture(command, textureHandle, width, height, pixelDensity);
+    command.AddMember("popupId", rapidjson::StringRef(popupId.data(), popupId.size()), command.GetAllocator());
     sendCommandStartingBrowser(command);
 }
 
@@ -91,10 +101,7 @@ void WindowsChromiumWebViewProxy::onRenderEvent() {
         const int32_t logicalWidth = width;
         const int32_t logicalHeight = height;
         const float density = pixelDensity;
-        const TextureOperations device = textureOperations();
-        void* view = device.createTexture(pixelSize(logicalWidth, density), pixelSize(logicalHeight, density));
-        textureView = view;
-        const int64_t handle = view ? device.getSharedTextureHandle(view) : 0;
+        const int64_t handle = replaceTexture(logicalWidth, logicalHeight, density);
         sendCreateCommand(handle, logicalWidth, logicalHeight, density, popupId);
     }
     updateTexture();
@@ -115,20 +122,19 @@ void WindowsChromiumWebViewProxy::updateTexture() {
         logError("[WindowsChromiumWebViewProxy] A resize with a pixel density that is not finite is ignored");
         return;
     }
+    const int64_t handle = replaceTexture(logicalWidth, logicalHeight, density);
+    rapidjson::Document command = newCommand(Resize);
+    addTexture(command, handle, logicalWidth, logicalHeight, density);
+    sendCommand(command);
+}
+
+int64_t WindowsChromiumWebViewProxy::replaceTexture(int32_t logicalWidth, int32_t logicalHeight, float density) {
     const TextureOperations device = textureOperations();
     // The previous view is only forgotten: the engine still shows it and
     // destroys it once it has switched.
     void* view = device.createTexture(pixelSize(logicalWidth, density), pixelSize(logicalHeight, density));
     textureView = view;
-    const int64_t handle = view ? device.getSharedTextureHandle(view) : 0;
-
-    rapidjson::Document command = newCommand(Resize);
-    auto& allocator = command.GetAllocator();
-    command.AddMember("textureHandle", handle, allocator);
-    command.AddMember("width", logicalWidth, allocator);
-    command.AddMember("height", logicalHeight, allocator);
-    command.AddMember("pixelDensity", static_cast<double>(density), allocator);
-    sendCommand(command);
+    return view ? device.getSharedTextureHandle(view) : 0;
 }
 
 std::string textureViewText(const void* textureView) {

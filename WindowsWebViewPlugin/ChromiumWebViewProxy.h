@@ -59,6 +59,12 @@ public:
     // the new pixel size and command 27.
     void updateTexture();
 
+private:
+    // A texture of the logical size times the density becomes the current
+    // view; returns its shared handle (0 without a texture).
+    int64_t replaceTexture(int32_t logicalWidth, int32_t logicalHeight, float density);
+
+public:
     // The render thread writes the texture and resize fields; the exports
     // and the pipe server thread read or clear them.  Single words, atomic.
     std::atomic<bool> textureCreated{false};

@@ -1,7 +1,6 @@
 #include "RenderExports.h"
 
 #include <atomic>
-#include <cmath>
 
 #include "ChromiumWebViewProxy.h"
 #include "ExportGuard.h"
@@ -40,9 +39,7 @@ extern "C" void WEBVIEW_STDCALL onRenderEvent(int32_t eventId) {
 extern "C" RenderEventFunction WEBVIEW_STDCALL WebView_getRenderFunction() { return &onRenderEvent; }
 
 extern "C" int32_t WEBVIEW_STDCALL WebView_depositPointer(void* pointer) {
-    int32_t key = 0;
-    guardedVoid("WebView_depositPointer", [&] { key = pointerTable().deposit(pointer); });
-    return key;
+    return guarded("WebView_depositPointer", int32_t{0}, [&] { return pointerTable().deposit(pointer); });
 }
 
 extern "C" void WEBVIEW_STDCALL WebView_removePointer(void* pointer) {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock_win.h"
 #include "EngineHost_win.h"
 #include "support/Process_win.h"
 
@@ -49,17 +50,6 @@ const CommandPhase kCommandPhases[] = {
     {"WebView_executeJavaScript 1 KiB", 5000,
      std::string(R"({"type":12,"webViewId":")") + kBenchViewId + R"(","javaScript":")" + kScript1KiB + R"("})"},
 };
-
-double now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 const std::string kCommandOverhead = R"({"type":35,"serializedCookie":"","resultCallbackId":""})";
 

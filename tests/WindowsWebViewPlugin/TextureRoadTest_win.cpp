@@ -223,6 +223,32 @@ TEST_F(TextureRoad, ManyViewsResizingWhileEventsAndAnswersRunEndConsistent) {
     for (void* view : views) host->destroy(view);
 }
 
+// Through the engine's names: keys rise, a consumed key is not handed out
+// again, and events for consumed or withdrawn keys do nothing.
+TEST_F(TextureRoad, KeysRiseAndEventsForSpentKeysDoNothing) {
+    ASSERT_NE(useRealDevice(), nullptr);
+    start({"init"});
+    void* view = host->newWebView("keys", 16, 16, 1.0f, "");
+    render(view);
+    const int32_t key = host->depositPointer(view);
+    EXPECT_EQ(host->depositPointer(view), key + 1);
+    EXPECT_EQ(host->depositPointer(view), key + 2);
+    host->renderEvent(key + 1);
+    EXPECT_EQ(host->depositPointer(view), key + 3);
+    host->resizeWithPixelDensity(view, 32, 32, 1.0f);
+    host->renderEvent(key + 1);   // consumed
+    host->renderEvent(key + 100); // never handed out
+    for (int i = 0; i < 3; ++i) host->removePointer(view);
+    host->renderEvent(key);  // withdrawn
+    host->renderEvent(key + 3);
+    host->reload(view);
+    ASSERT_TRUE(waitForRecord("recv", 2));
+    EXPECT_EQ(recordOf("recv"), (std::vector<std::string>{
+        R"({"type":8,"webViewId":"keys","textureHandle":0,"width":16,"height":16,"pixelDensity":1.0,"popupId":""})",
+        R"({"type":26,"webViewId":"keys"})"})) << "no event reached the record after its first";
+    host->destroy(view);
+}
+
 TEST_F(TextureRoad, AWidthOfZeroIsRefusedByTheDeviceAndTheCommandStillGoesOut) {
     ASSERT_NE(useRealDevice(), nullptr);
     start({"init"});
