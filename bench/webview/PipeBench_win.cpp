@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "BenchClock_win.h"
+#include "BenchLayout_win.h"
 #include "EngineHost_win.h"
 #include "support/Process_win.h"
 
@@ -232,18 +233,10 @@ Figures runRaw(const std::wstring& executable) {
 }  // namespace
 
 int wmain() {
-    const std::wstring root = MakeTempFolder(L"webview_bench");
-    const std::wstring plugins = root + L"\\Plugins";
-    const std::wstring browserFolder = plugins + L"\\TelvioWebViewChromium";
-    CreateDirectoryW(plugins.c_str(), nullptr);
-    CreateDirectoryW(browserFolder.c_str(), nullptr);
-    const std::wstring dll = plugins + L"\\TelvioWebViewWindows.dll";
-    const std::wstring executable = browserFolder + L"\\Telvio WebView.telvio";
-    CopyFileW((TestBinaryDir() + L"\\TelvioWebViewWindows.dll").c_str(), dll.c_str(), FALSE);
-    CopyFileW((TestBinaryDir() + L"\\Telvio WebView.telvio").c_str(), executable.c_str(), FALSE);
-    const std::wstring script = root + L"\\script.txt";
-    SetEnvironmentVariableW(L"STANDIN_SCRIPT", script.c_str());
-    SetEnvironmentVariableW(L"STANDIN_RECORD", nullptr);
+    const BenchLayout layout = makeBenchLayout(L"webview_bench");
+    const std::wstring& dll = layout.dll;
+    const std::wstring& executable = layout.executable;
+    const std::wstring& script = layout.script;
 
     std::vector<std::string> pluginScript = {"init", "waitfor " + std::to_string(kRoundTrips)};
     for (auto& line : throughputScript(kRoundTrips)) pluginScript.push_back(line);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "BenchClock_win.h"
+#include "BenchLayout_win.h"
 #include "EngineHost_win.h"
 #include "support/Process_win.h"
 
@@ -59,19 +60,9 @@ volatile int touched = 0;
 }  // namespace
 
 int wmain() {
-    const std::wstring root = MakeTempFolder(L"webview_render_bench");
-    const std::wstring plugins = root + L"\\Plugins";
-    const std::wstring browserFolder = plugins + L"\\TelvioWebViewChromium";
-    CreateDirectoryW(plugins.c_str(), nullptr);
-    CreateDirectoryW(browserFolder.c_str(), nullptr);
-    const std::wstring dll = plugins + L"\\TelvioWebViewWindows.dll";
-    CopyFileW((TestBinaryDir() + L"\\TelvioWebViewWindows.dll").c_str(), dll.c_str(), FALSE);
-    CopyFileW((TestBinaryDir() + L"\\Telvio WebView.telvio").c_str(), (browserFolder + L"\\Telvio WebView.telvio").c_str(),
-              FALSE);
-    const std::wstring script = root + L"\\script.txt";
-    std::ofstream(script.c_str(), std::ios::binary) << "init\nnorecord\n";
-    SetEnvironmentVariableW(L"STANDIN_SCRIPT", script.c_str());
-    SetEnvironmentVariableW(L"STANDIN_RECORD", nullptr);
+    const BenchLayout layout = makeBenchLayout(L"webview_render_bench");
+    const std::wstring& dll = layout.dll;
+    std::ofstream(layout.script.c_str(), std::ios::binary) << "init\nnorecord\n";
 
     long created = 0;
     auto* device = static_cast<ID3D11Device*>(EngineHost::createHardwareDevice(&created));
