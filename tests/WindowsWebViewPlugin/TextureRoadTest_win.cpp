@@ -330,6 +330,7 @@ TEST_F(TextureRoad, EveryFailingDeviceCallIsLoggedAndGivesHandleZero) {
          "Creating the shared texture handle failed with error code: 2147500033", 2},
     };
     int n = 0;
+    size_t sent = 0;  // commands the stand-in has to have heard, the destroys included
     for (const Case& c : cases) {
         SCOPED_TRACE(c.error);
         fake.behaviour = FakeDeviceBehaviour{};
@@ -338,12 +339,15 @@ TEST_F(TextureRoad, EveryFailingDeviceCallIsLoggedAndGivesHandleZero) {
         const std::string id = "failing-" + std::to_string(n++);
         void* view = host->newWebView(id.c_str(), 64, 32, 1.0f, "");
         render(view);
-        ASSERT_TRUE(waitForRecord("recv", n));
+        ASSERT_TRUE(waitForRecord("recv", ++sent));
         EXPECT_EQ(recordOf("recv").back(), R"({"type":8,"webViewId":")" + id +
                                                R"(","textureHandle":0,"width":64,"height":32,"pixelDensity":1.0,"popupId":""})");
         EXPECT_EQ(errors(), std::vector<std::string>{c.error});
-        if (c.textureReferences >= 0) EXPECT_EQ(fake.textures().back().references, c.textureReferences);
+        if (c.textureReferences >= 0) {
+            EXPECT_EQ(fake.textures().back().references, c.textureReferences);
+        }
         host->destroy(view);
+        ++sent;
     }
     EXPECT_EQ(fake.extraReferences(), 0);
 
@@ -351,7 +355,7 @@ TEST_F(TextureRoad, EveryFailingDeviceCallIsLoggedAndGivesHandleZero) {
     fake.behaviour = FakeDeviceBehaviour{};
     void* view = host->newWebView("kept", 8, 8, 1.0f, "");
     render(view);
-    ASSERT_TRUE(waitForRecord("recv", n + 1));
+    ASSERT_TRUE(waitForRecord("recv", ++sent));
     EngineHost::clearCalls();
     fake.behaviour.queryTexture = E_NOINTERFACE;
     fake.behaviour.lastError = 6;
