@@ -9,7 +9,6 @@
 
 #include "CommandType.h"
 
-
 class ChromiumWebViewProxy {
 public:
     explicit ChromiumWebViewProxy(std::string webViewId) : webViewId(std::move(webViewId)) {}
@@ -59,12 +58,6 @@ public:
     // the new pixel size and command 27.
     void updateTexture();
 
-private:
-    // A texture of the logical size times the density becomes the current
-    // view; returns its shared handle (0 without a texture).
-    int64_t replaceTexture(int32_t logicalWidth, int32_t logicalHeight, float density);
-
-public:
     // The render thread writes the texture and resize fields; the exports
     // and the pipe server thread read or clear them.  Single words, atomic.
     std::atomic<bool> textureCreated{false};
@@ -75,6 +68,11 @@ public:
     std::atomic<bool> awaitingTexture{false};
     std::atomic<bool> resizePending{false};
     std::atomic<void*> textureView{nullptr};
+
+private:
+    // A texture of the logical size times the density becomes the current
+    // view; returns its shared handle (0 without a texture).
+    int64_t replaceTexture(int32_t logicalWidth, int32_t logicalHeight, float density);
 };
 
 // The data of "HandleTextureChanged": the view's address taken as a signed

@@ -256,7 +256,6 @@ TEST_F(Render, ResizesRenderEventsAndAnswersMeetWithoutLosingAResize) {
     for (auto* view : views) render(view);
     initialiseBrowserProcess();
 
-    std::atomic<bool> resizing{true};
     std::atomic<bool> stop{false};
     std::thread renderThread([&] {
         while (!stop)
@@ -283,7 +282,6 @@ TEST_F(Render, ResizesRenderEventsAndAnswersMeetWithoutLosingAResize) {
         view->resize(100 + static_cast<int32_t>(random() % 400), 100 + static_cast<int32_t>(random() % 400), 1.0f);
         if (r % 8 == 0) std::this_thread::sleep_for(std::chrono::microseconds(50));
     }
-    resizing = false;
     // Quiet down: every view gets events until nothing is pending or awaited.
     bool settled = false;
     for (int wait = 0; wait < 5000 && !settled; ++wait) {

@@ -15,18 +15,7 @@
 namespace {
 
 D3D11_TEXTURE2D_DESC describeView(const std::string& viewAddress) {
-    auto* view = reinterpret_cast<ID3D11ShaderResourceView*>(
-        static_cast<uintptr_t>(static_cast<uint32_t>(std::stoull(viewAddress))));
-    D3D11_TEXTURE2D_DESC description{};
-    ID3D11Resource* resource = nullptr;
-    view->GetResource(&resource);
-    ID3D11Texture2D* texture = nullptr;
-    if (resource && SUCCEEDED(resource->QueryInterface(__uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&texture)))) {
-        texture->GetDesc(&description);
-        texture->Release();
-    }
-    if (resource) resource->Release();
-    return description;
+    return EngineHost::describeTexture(EngineHost::textureViewAt(viewAddress));
 }
 
 UINT adapterDeviceId(ID3D11Device* device) {
@@ -107,17 +96,13 @@ TEST_F(TextureRoad, FirstRenderEventOnTheRealDeviceRunsTheWholeHandshake) {
         EXPECT_EQ(commandLine.find(element), std::string::npos);
 
     render(view);  // nothing pending: no command, no new texture
-    host->destroyTexture(reinterpret_cast<void*>(static_cast<uintptr_t>(std::stoull(messages[0].texts[2]))), 0);
+    host->destroyTexture(EngineHost::textureViewAt(messages[0].texts[2]), 0);
     host->destroy(view);
     host->getCookies("u", "", "sync");
     ASSERT_TRUE(waitForCalls("cookies", 1));
     const auto received = recordOf("recv");
     ASSERT_EQ(received.size(), 3u);
     EXPECT_EQ(received[1], R"({"type":11,"webViewId":"tex-1"})");
-}
-
-void* viewAt(const std::string& address) {
-    return reinterpret_cast<void*>(static_cast<uintptr_t>(static_cast<uint32_t>(std::stoull(address))));
 }
 
 // A resize stored before the first event, then two more while that one is
@@ -159,8 +144,8 @@ TEST_F(TextureRoad, ResizesWaitForTheBrowserProcessAndTheLastSizeWins) {
     EXPECT_EQ(EngineHost::callsOf("error").size(), 3u) << "one shared-handle failure per texture";
 
     // The engine lets go of the views it has switched away from.
-    host->destroyTexture(viewAt(messages[0].texts[2]), 0);
-    host->destroyTexture(viewAt(messages[3].texts[2]), 0);
+    host->destroyTexture(EngineHost::textureViewAt(messages[0].texts[2]), 0);
+    host->destroyTexture(EngineHost::textureViewAt(messages[3].texts[2]), 0);
     host->destroy(view);
 }
 

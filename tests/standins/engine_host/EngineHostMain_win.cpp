@@ -2,8 +2,6 @@
 //                            then wait to be killed
 // engine_host.exe DLL demo   the whole plug-in road, printing what the
 //                            engine hears
-#include <d3d11.h>
-
 #include <cstdio>
 #include <string>
 
@@ -30,17 +28,7 @@ bool waitForCount(const char* callback, size_t count) {
 
 // The size of the texture behind a view address the engine was told of.
 std::string textureSize(const std::string& viewAddress) {
-    auto* view = reinterpret_cast<ID3D11ShaderResourceView*>(
-        static_cast<uintptr_t>(static_cast<uint32_t>(std::stoull(viewAddress))));
-    ID3D11Resource* resource = nullptr;
-    view->GetResource(&resource);
-    ID3D11Texture2D* texture = nullptr;
-    D3D11_TEXTURE2D_DESC description{};
-    if (resource && SUCCEEDED(resource->QueryInterface(__uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&texture)))) {
-        texture->GetDesc(&description);
-        texture->Release();
-    }
-    if (resource) resource->Release();
+    const D3D11_TEXTURE2D_DESC description = EngineHost::describeTexture(EngineHost::textureViewAt(viewAddress));
     return std::to_string(description.Width) + " x " + std::to_string(description.Height);
 }
 
@@ -105,7 +93,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::string secondView = lastTextureView();
     std::printf("texture %s behind view %s; the engine lets go of view %s\n", textureSize(secondView).c_str(),
                 secondView.c_str(), firstView.c_str());
-    host.destroyTexture(reinterpret_cast<void*>(static_cast<uintptr_t>(std::stoull(firstView))), 0);
+    host.destroyTexture(EngineHost::textureViewAt(firstView), 0);
     step("per-webview commands (see the browser process's record below)");
     host.loadUrl(view, "https://example.test/");
     host.click(view, 100, 200);
@@ -128,7 +116,7 @@ int wmain(int argc, wchar_t** argv) {
     step("the next cookie command starts a new browser process");
     host.deleteCookies("https://example.test/", "session", "delete-1");
     waitForCount("bool", 3);
-    host.destroyTexture(reinterpret_cast<void*>(static_cast<uintptr_t>(std::stoull(secondView))), 0);
+    host.destroyTexture(EngineHost::textureViewAt(secondView), 0);
     host.destroy(view);
     std::printf("terminateBrowserProcess -> %d\n", host.terminateBrowserProcess());
     waitForCount("terminated", 2);

@@ -1,7 +1,5 @@
 #include "EngineHost_win.h"
 
-#include <d3d11.h>
-
 #include <atomic>
 #include <chrono>
 
@@ -272,6 +270,23 @@ void* EngineHost::createHardwareDevice(long* result) {
                                               D3D11_SDK_VERSION, &device, nullptr, nullptr);
     if (result) *result = created;
     return SUCCEEDED(created) ? device : nullptr;
+}
+
+void* EngineHost::textureViewAt(const std::string& text) {
+    return reinterpret_cast<void*>(static_cast<uintptr_t>(static_cast<uint32_t>(std::stoull(text))));
+}
+
+D3D11_TEXTURE2D_DESC EngineHost::describeTexture(void* view) {
+    D3D11_TEXTURE2D_DESC description{};
+    ID3D11Resource* resource = nullptr;
+    static_cast<ID3D11ShaderResourceView*>(view)->GetResource(&resource);
+    ID3D11Texture2D* texture = nullptr;
+    if (resource && SUCCEEDED(resource->QueryInterface(__uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&texture)))) {
+        texture->GetDesc(&description);
+        texture->Release();
+    }
+    if (resource) resource->Release();
+    return description;
 }
 
 void EngineHost::initialize() {

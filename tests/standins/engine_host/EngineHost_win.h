@@ -3,6 +3,8 @@
 // engine uses and records every callback with the thread that made it.
 #include <windows.h>
 
+#include <d3d11.h>
+
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -132,6 +134,12 @@ public:
     // A Direct3D 11 device as the engine makes one (hardware driver type),
     // or null with the failure code in `result`.
     static void* createHardwareDevice(long* result = nullptr);
+    // The view a "HandleTextureChanged" message names, read from its text as
+    // the engine reads it (the low 32 bits of the number).
+    static void* textureViewAt(const std::string& text);
+    // The description of the texture behind a view; all zero when the view
+    // has no 2D texture.
+    static D3D11_TEXTURE2D_DESC describeTexture(void* view);
 
     // The recorded callbacks (shared by every host in the process).
     static std::vector<HostCall> calls();
