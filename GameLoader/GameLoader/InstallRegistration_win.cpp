@@ -6,7 +6,7 @@
 #include <cwctype>
 
 #include "Common/Folders.h"
-#include "Common/ScopedHandles.h"
+#include "common/win/ScopedHandles.h"
 #include "Common/Text.h"
 #include "Main/AppGlobals.h"
 #include "Process/ProcessUtils.h"

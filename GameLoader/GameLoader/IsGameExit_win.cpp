@@ -4,7 +4,7 @@
 #include <tlhelp32.h>
 
 #include "Common/DecimalText.h"
-#include "Common/ScopedHandles.h"
+#include "common/win/ScopedHandles.h"
 #include "Common/Text.h"
 #include "GameLoader/ExitNotice.h"
 #include "GameLoader/PlatformNotice_win.h"

@@ -4,7 +4,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
-#include "Common/ScopedHandles.h"
+#include "common/win/ScopedHandles.h"
 #include "Common/Text.h"
 #include "Log/Log.h"
 #include "Main/AppGlobals.h"

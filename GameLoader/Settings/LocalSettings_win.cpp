@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "Common/Folders.h"
-#include "Common/ScopedHandles.h"
+#include "common/win/ScopedHandles.h"
 #include "Common/Text.h"
 #include "Settings/SettingsFile.h"
 #include "Settings/UninstallEntry.h"

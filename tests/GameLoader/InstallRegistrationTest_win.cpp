@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "Common/Folders.h"
-#include "Common/ScopedHandles.h"
+#include "common/win/ScopedHandles.h"
 #include "GameLoader/InstallRegistration.h"
 #include "Process/ProcessUtils.h"
 #include "Settings/UninstallEntry.h"
