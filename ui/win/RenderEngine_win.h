@@ -1,0 +1,56 @@
+#pragma once
+// Drawing into a window's 32bpp back buffer: colours, nine-grid pictures
+// with AlphaBlend, one line of text with the skin's fonts.
+#include <windows.h>
+
+#include <vector>
+
+#include "common/win/ScopedHandles.h"
+#include "core/DialogBuilder.h"
+#include "core/Render.h"
+
+struct CPicture;
+
+// Stretches `picture` over `dest` on `dc` keeping the corners unscaled,
+// drawing only inside `clip`.
+void DrawNineGrid(HDC dc, const UIRect& dest, const CPicture& picture, const UIRect& corner, const UIRect& clip);
+
+// The fonts of one skin.
+class CFontTable {
+public:
+    void Load(const std::vector<SkinFont>& fonts, int defaultFont);
+    // -1 or an index past the table: the default font.
+    HFONT Get(int index) const;
+
+private:
+    std::vector<ScopedFont> m_fonts;
+    int m_default = -1;
+};
+
+class CRenderEngine : public IRenderTarget {
+public:
+    CRenderEngine() = default;
+    ~CRenderEngine() override;
+    CRenderEngine(const CRenderEngine&) = delete;
+    CRenderEngine& operator=(const CRenderEngine&) = delete;
+
+    // (Re)creates the back buffer when the size changed.  False when it
+    // cannot be had.
+    bool Prepare(HDC windowDc, int width, int height);
+    HDC GetDC() const { return m_dc.get(); }
+    void SetFonts(const CFontTable* fonts) { m_fonts = fonts; }
+
+    void FillColor(const UIRect& rect, uint32_t argb) override;
+    void DrawPicture(const UIRect& dest, const PictureRef& picture, const UIRect& clip) override;
+    void DrawText(const UIRect& rect, const std::wstring& text, int font, uint32_t argb, TextAlign align,
+                  TextVAlign valign) override;
+
+private:
+    ScopedMemoryDc m_dc;
+    ScopedBitmap m_bitmap;
+    HGDIOBJ m_previousBitmap = nullptr;
+    uint32_t* m_bits = nullptr;
+    int m_width = 0;
+    int m_height = 0;
+    const CFontTable* m_fonts = nullptr;
+};
