@@ -1,6 +1,7 @@
 # Third-party libraries.  Nothing is copied into the tree: the cross build
-# takes jsoncpp and TinyXML from the cache that scripts/setup fills from
-# Debian's source packages, the native build takes Debian's -dev packages;
+# takes jsoncpp, TinyXML and minizip's reader from the cache that
+# scripts/setup fills from Debian's source packages, the native build takes
+# Debian's -dev packages (minizip is needed on Windows only);
 # RapidJSON and GoogleTest come from their Debian packages in both.
 
 if(WIN32)
@@ -12,7 +13,7 @@ if(WIN32)
     endif()
   endif()
   set(cross_prefix "${ZELK_DEPS_DIR}/i686-w64-mingw32")
-  foreach(lib jsoncpp tinyxml)
+  foreach(lib jsoncpp tinyxml minizip)
     if(NOT EXISTS "${cross_prefix}/lib/lib${lib}.a")
       message(FATAL_ERROR "lib${lib}.a is missing in ${cross_prefix}; run scripts/setup")
     endif()
@@ -27,6 +28,12 @@ if(WIN32)
     IMPORTED_LOCATION "${cross_prefix}/lib/libtinyxml.a"
     INTERFACE_INCLUDE_DIRECTORIES "${cross_prefix}/include"
     INTERFACE_COMPILE_DEFINITIONS TIXML_USE_STL)
+  # The skin archive's reader; zlib comes from libz-mingw-w64-dev.
+  add_library(deps_minizip STATIC IMPORTED GLOBAL)
+  set_target_properties(deps_minizip PROPERTIES
+    IMPORTED_LOCATION "${cross_prefix}/lib/libminizip.a"
+    INTERFACE_INCLUDE_DIRECTORIES "${cross_prefix}/include"
+    INTERFACE_LINK_LIBRARIES z)
 else()
   find_path(JSONCPP_INCLUDE_DIR json/json.h PATH_SUFFIXES jsoncpp REQUIRED)
   find_library(JSONCPP_LIBRARY jsoncpp REQUIRED)

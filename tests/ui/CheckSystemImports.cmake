@@ -1,0 +1,30 @@
+# Reads the DLLs a program imports with objdump and fails on any that is not
+# part of Windows: the launcher ships as one file.
+cmake_minimum_required(VERSION 3.25)
+set(system_dlls
+  advapi32.dll comctl32.dll comdlg32.dll crypt32.dll dwmapi.dll gdi32.dll gdiplus.dll imm32.dll
+  kernel32.dll msimg32.dll msvcrt.dll ole32.dll oleaut32.dll shell32.dll shlwapi.dll urlmon.dll
+  user32.dll uxtheme.dll version.dll windowscodecs.dll wininet.dll winmm.dll ws2_32.dll wtsapi32.dll)
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${PROGRAM}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" rows "${dump}")
+if(NOT rows)
+  message(FATAL_ERROR "no import table found in ${PROGRAM}")
+endif()
+set(foreign)
+set(imports)
+foreach(row IN LISTS rows)
+  string(REGEX REPLACE "^DLL Name: " "" name "${row}")
+  string(STRIP "${name}" name)
+  string(TOLOWER "${name}" name)
+  list(APPEND imports "${name}")
+  if(NOT name IN_LIST system_dlls AND NOT name MATCHES "^api-ms-win-")
+    list(APPEND foreign "${name}")
+  endif()
+endforeach()
+if(foreign)
+  message(FATAL_ERROR "${PROGRAM} imports DLLs that are not part of Windows: ${foreign}")
+endif()
+message(STATUS "${PROGRAM} imports only system DLLs: ${imports}")
