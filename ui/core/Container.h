@@ -54,6 +54,7 @@ public:
     // False for an index that names no page.
     bool SelectItem(int index);
     void SetAttribute(std::string_view name, std::string_view value) override;
+    using CControlUI::SetAttribute;
 
 protected:
     void LayoutChildren(const UIRect& inner) override;

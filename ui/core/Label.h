@@ -8,6 +8,7 @@ public:
     CLabelUI() = default;
     const wchar_t* GetClass() const override { return L"LabelUI"; }
     void SetAttribute(std::string_view name, std::string_view value) override;
+    using CControlUI::SetAttribute;
 
     uint32_t GetTextColor() const { return m_dwTextColor; }
     int GetFont() const { return m_iFont; }
@@ -30,6 +31,7 @@ public:
     CButtonUI() { m_align = TextAlign::Center; }
     const wchar_t* GetClass() const override { return L"ButtonUI"; }
     void SetAttribute(std::string_view name, std::string_view value) override;
+    using CControlUI::SetAttribute;
     void DoEvent(TEventUI& event) override;
 
     bool IsHot() const { return m_bHot; }
@@ -52,6 +54,7 @@ class CProgressUI : public CLabelUI {
 public:
     const wchar_t* GetClass() const override { return L"ProgressUI"; }
     void SetAttribute(std::string_view name, std::string_view value) override;
+    using CControlUI::SetAttribute;
 
     int GetMinValue() const { return m_nMin; }
     int GetMaxValue() const { return m_nMax; }

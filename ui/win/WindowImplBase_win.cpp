@@ -239,8 +239,12 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     const std::wstring skinFile = GetSkinFile();
     std::vector<unsigned char> markup;
     if (GetResourceType() == UIResourceType::ZipResource) {
-        // Without the archive the window simply has no skin.
-        if (!CSkinArchive::OpenFromResource(GetInstance(), GetResourceID()))
+        // Without the resource the window simply has no skin, even when
+        // another window already opened the archive.
+        HRSRC resource = FindResourceW(GetInstance(), MAKEINTRESOURCEW(GetResourceID()), L"ZIPRES");
+        HGLOBAL loaded = resource ? LoadResource(GetInstance(), resource) : nullptr;
+        if (!loaded || SizeofResource(GetInstance(), resource) == 0 ||
+            !CSkinArchive::OpenFromResource(GetInstance(), GetResourceID()))
             return 0;
         if (!CSkinArchive::ReadFile(WideToUtf8(skinFile), markup))
             markup.clear();
