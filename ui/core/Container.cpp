@@ -72,12 +72,31 @@ CControlUI* CContainerUI::FindControlAt(UIPoint point)
     return this;
 }
 
+bool CContainerUI::CoversOpaquely(IRenderTarget& target, const UIRect& area)
+{
+    if (CControlUI::CoversOpaquely(target, area))
+        return true;
+    if (!IsVisible())
+        return false;
+    for (auto& item : m_items)
+        if (item->CoversOpaquely(target, area))
+            return true;
+    return false;
+}
+
 void CContainerUI::DoPaint(IRenderTarget& target, const UIRect& paint)
 {
     const UIRect visible = paint.Intersect(m_rcItem);
     if (visible.IsEmpty())
         return;
-    CControlUI::DoPaint(target, visible);
+    // A child that hides the whole area spares painting this container's
+    // own background (the download page's picture over the white root).
+    bool hidden = false;
+    for (auto& item : m_items)
+        if (!item->IsFloat() && item->CoversOpaquely(target, visible))
+            hidden = true;
+    if (!hidden)
+        CControlUI::DoPaint(target, visible);
     for (auto& item : m_items)
         if (item->IsVisible())
             item->DoPaint(target, visible);

@@ -19,6 +19,7 @@ public:
     void SetInternVisible(bool visible) override;
     CControlUI* FindControlAt(UIPoint point) override;
     void DoPaint(IRenderTarget& target, const UIRect& paint) override;
+    bool CoversOpaquely(IRenderTarget& target, const UIRect& area) override;
 
 protected:
     // Places the children that take part in the layout inside `inner`.

@@ -130,6 +130,13 @@ void CControlUI::DoPaint(IRenderTarget& target, const UIRect& paint)
 
 void CControlUI::DoEvent(TEventUI&) {}
 
+bool CControlUI::CoversOpaquely(IRenderTarget& target, const UIRect& area)
+{
+    if (!IsVisible() || area.Intersect(m_rcItem) != area)
+        return false;
+    return (m_dwBackColor >> 24) == 0xFF || (!m_bkImage.file.empty() && target.IsPictureOpaque(m_bkImage));
+}
+
 void CControlUI::PaintBkColor(IRenderTarget& target, const UIRect& paint)
 {
     if (m_dwBackColor != 0)

@@ -83,6 +83,9 @@ public:
     // The topmost visible control under `point`, or null.
     virtual CControlUI* FindControlAt(UIPoint point);
     virtual void DoPaint(IRenderTarget& target, const UIRect& paint);
+    // True when painting this control covers every pixel of `area`, so
+    // what lies under it need not be painted.
+    virtual bool CoversOpaquely(IRenderTarget& target, const UIRect& area);
     virtual void DoEvent(TEventUI& event);
 
     void Invalidate();

@@ -20,4 +20,6 @@ public:
     // One line; `font` indexes the skin's font table, -1 for the default font.
     virtual void DrawText(const UIRect& rect, const std::wstring& text, int font, uint32_t argb, TextAlign align,
                           TextVAlign valign) = 0;
+    // True when the picture covers every pixel of its rectangle.
+    virtual bool IsPictureOpaque(const PictureRef&) { return false; }
 };

@@ -2,6 +2,8 @@
 
 #include <wincodec.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <vector>
@@ -74,6 +76,9 @@ bool DecodePicture(const void* bytes, size_t size, CPicture& picture)
     if (FAILED(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits))))
         return false;
     GdiFlush();
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    picture.opaque = std::all_of(pixels, pixels + static_cast<size_t>(width) * height,
+                                 [](uint32_t pixel) { return (pixel >> 24) == 0xFF; });
     picture.bitmap = bitmap.release();
     picture.width = static_cast<int>(width);
     picture.height = static_cast<int>(height);

@@ -9,6 +9,7 @@ struct CPicture {
     HBITMAP bitmap = nullptr;  // a DIB section, premultiplied BGRA
     int width = 0;
     int height = 0;
+    bool opaque = false;  // every pixel's alpha is 255: drawn with plain blits
 };
 
 // Null when the file is not in the archive or cannot be decoded; the

@@ -12,8 +12,10 @@
 struct CPicture;
 
 // Stretches `picture` over `dest` on `dc` keeping the corners unscaled,
-// drawing only inside `clip`.
-void DrawNineGrid(HDC dc, const UIRect& dest, const CPicture& picture, const UIRect& corner, const UIRect& clip);
+// drawing only inside `clip`.  `skipMiddle` leaves the middle part out
+// (the shadow's middle lies under its window).
+void DrawNineGrid(HDC dc, const UIRect& dest, const CPicture& picture, const UIRect& corner, const UIRect& clip,
+                  bool skipMiddle = false);
 
 // The fonts of one skin.
 class CFontTable {
@@ -44,6 +46,7 @@ public:
     void DrawPicture(const UIRect& dest, const PictureRef& picture, const UIRect& clip) override;
     void DrawText(const UIRect& rect, const std::wstring& text, int font, uint32_t argb, TextAlign align,
                   TextVAlign valign) override;
+    bool IsPictureOpaque(const PictureRef& picture) override;
 
 private:
     ScopedMemoryDc m_dc;

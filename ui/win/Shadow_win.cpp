@@ -107,7 +107,7 @@ void CShadowUI::Paint(POINT at, int width, int height)
         return;
     ScopedSelectObject selected(dc.get(), bitmap.get());
     const UIRect whole{0, 0, width, height};
-    DrawNineGrid(dc.get(), whole, *picture, m_margin, whole);
+    DrawNineGrid(dc.get(), whole, *picture, m_margin, whole, true);
     POINT origin = {0, 0};
     SIZE size = {width, height};
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};

@@ -53,9 +53,12 @@ HWND CWindowWnd::Create(HWND parent, const wchar_t* name, DWORD style, DWORD exS
         return nullptr;
     if (!GetSuperClassName() && !RegisterWindowClass())
         return nullptr;
-    m_hWnd = CreateWindowExW(exStyle, GetWindowClassName(), name, style, x, y, cx, cy, parent, menu, GetInstance(),
-                             this);
-    return m_hWnd;
+    HWND window = CreateWindowExW(exStyle, GetWindowClassName(), name, style, x, y, cx, cy, parent, menu,
+                                  GetInstance(), this);
+    if (!window)
+        return nullptr;
+    m_bCreated = true;
+    return window;
 }
 
 HWND CWindowWnd::Subclass(HWND window)

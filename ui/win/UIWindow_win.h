@@ -47,6 +47,9 @@ protected:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND m_hWnd = nullptr;
+    // Set once Create has returned a window: a window destroyed while it is
+    // still being created (WM_CREATE failed) ends before this is set.
+    bool m_bCreated = false;
     WNDPROC m_OldWndProc = ::DefWindowProcW;
     bool m_bSubclassed = false;
 };

@@ -200,14 +200,17 @@ LRESULT WindowImplBase::OnSize(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled
 {
     if (wParam != SIZE_MINIMIZED) {
         const SkinWindow& skin = m_PaintManager.GetSkinWindow();
-        const int width = LOWORD(lParam);
-        const int height = HIWORD(lParam);
-        HRGN region = skin.roundCorner.cx > 0 || skin.roundCorner.cy > 0
-                          ? CreateRoundRectRgn(0, 0, width + 1, height + 1, skin.roundCorner.cx, skin.roundCorner.cy)
-                          : CreateRectRgn(0, 0, width, height);
-        // The window owns the region from here on.
-        if (region && !SetWindowRgn(m_hWnd, region, TRUE))
-            DeleteObject(region);
+        // Without round corners the region would be the window's own
+        // rectangle, which is what a window without a region shows; the
+        // system is spared the region (a shape request to the X server
+        // under Wine on every size change).
+        if (skin.roundCorner.cx > 0 || skin.roundCorner.cy > 0) {
+            HRGN region = CreateRoundRectRgn(0, 0, LOWORD(lParam) + 1, HIWORD(lParam) + 1, skin.roundCorner.cx,
+                                             skin.roundCorner.cy);
+            // The window owns the region from here on.
+            if (region && !SetWindowRgn(m_hWnd, region, TRUE))
+                DeleteObject(region);
+        }
     }
     handled = FALSE;
     return 0;

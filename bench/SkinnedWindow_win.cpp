@@ -1,0 +1,153 @@
+// What a skinned window costs: ready (created, skin built, InitWindow,
+// first paint) against a bare window created and painted once, and a full
+// repaint of the main-window skin against one BitBlt of a DIB of the same
+// size.  Each figure against its baseline measured in the same run.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "common/win/ScopedHandles.h"
+#include "core/Container.h"
+#include "win/Shadow_win.h"
+#include "win/WindowImplBase_win.h"
+
+namespace {
+
+class BenchSkinWindow : public WindowImplBase {
+public:
+    const wchar_t* GetWindowClassName() const override { return L"ZelkBenchSkinWindow"; }
+    std::wstring GetSkinFolder() override { return L""; }
+    std::wstring GetSkinFile() override { return L"GameLoader.xml"; }
+    UIResourceType GetResourceType() const override { return UIResourceType::ZipResource; }
+    UINT GetResourceID() const override { return 130; }
+    CControlUI* CreateControl(const std::wstring&) override { return new CControlUI; }
+    void InitWindow() override
+    {
+        // The page the launcher keeps out of view, so the pictures are drawn.
+        if (auto* tab = dynamic_cast<CTabLayoutUI*>(m_PaintManager.FindControl(L"wizardTab")))
+            tab->SelectItem(1);
+    }
+};
+
+LRESULT CALLBACK BareProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        EndPaint(window, &paint);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double SkinnedReady()
+{
+    const double start = Now();
+    auto* window = new BenchSkinWindow;
+    window->Create(nullptr, L"bench", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 0);
+    window->ShowWindow(true, false);
+    UpdateWindow(window->GetHWND());
+    const double elapsed = Now() - start;
+    DestroyWindow(window->GetHWND());
+    delete window;
+    return elapsed;
+}
+
+double BareReady()
+{
+    const double start = Now();
+    HWND window = CreateWindowExW(0, L"ZelkBenchBare", L"bare", WS_OVERLAPPEDWINDOW, 0, 0, 960, 620, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    UpdateWindow(window);
+    const double elapsed = Now() - start;
+    DestroyWindow(window);
+    return elapsed;
+}
+
+}  // namespace
+
+int main()
+{
+    CoInitialize(nullptr);
+    CWindowWnd::SetInstance(GetModuleHandleW(nullptr));
+    CShadowUI::RegisterShadowWindowClass(GetModuleHandleW(nullptr));
+    WNDCLASSW bare = {};
+    bare.lpfnWndProc = BareProcedure;
+    bare.hInstance = GetModuleHandleW(nullptr);
+    bare.lpszClassName = L"ZelkBenchBare";
+    RegisterClassW(&bare);
+
+    constexpr int kRounds = 9;
+    // The first skinned window also opens the archive and decodes the pictures.
+    const double cold = SkinnedReady();
+    std::vector<double> skinned, plain;
+    for (int i = 0; i < kRounds; ++i) {
+        skinned.push_back(SkinnedReady());
+        plain.push_back(BareReady());
+    }
+    const double skinnedMedian = Median(skinned);
+    const double plainMedian = Median(plain);
+    std::printf("skinned window ready (960x620 main skin, shadow): first %.1f ms (archive and pictures), then median "
+                "%.1f ms over %d\n",
+                cold, skinnedMedian, kRounds);
+    std::printf("bare window created and painted once:             median %.1f ms over %d\n", plainMedian, kRounds);
+    std::printf("ratio skinned / bare: %.2f (first window: %.2f)\n", skinnedMedian / plainMedian, cold / plainMedian);
+
+    auto* window = new BenchSkinWindow;
+    window->Create(nullptr, L"bench", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 0);
+    window->ShowWindow(true, false);
+    UpdateWindow(window->GetHWND());
+    HWND hwnd = window->GetHWND();
+
+    ScopedWindowDc screen(hwnd);
+    ScopedMemoryDc memory(CreateCompatibleDC(screen.get()));
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 960, -620, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    ScopedBitmap dib(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ScopedSelectObject selected(memory.get(), dib.get());
+
+    constexpr int kPaints = 31;
+    std::vector<double> repaint, blit;
+    for (int i = 0; i < kPaints; ++i) {
+        double start = Now();
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        GdiFlush();
+        repaint.push_back(Now() - start);
+        start = Now();
+        BitBlt(screen.get(), 0, 0, 960, 620, memory.get(), 0, 0, SRCCOPY);
+        GdiFlush();
+        blit.push_back(Now() - start);
+    }
+    const double repaintMedian = Median(repaint);
+    const double blitMedian = Median(blit);
+    std::printf("full repaint of the main skin (download page): median %.2f ms over %d\n", repaintMedian, kPaints);
+    std::printf("one BitBlt of a 960x620 DIB to the window:     median %.2f ms over %d\n", blitMedian, kPaints);
+    std::printf("ratio repaint / BitBlt: %.2f\n", repaintMedian / blitMedian);
+    DestroyWindow(hwnd);
+    delete window;
+    CoUninitialize();
+    return 0;
+}
