@@ -1,41 +1,70 @@
 #pragma once
-// The launcher's main window.  For now a plain top-level window of the
-// launcher's class; the skinned window around the portal page replaces its
-// inside, keeping this surface for the entry.
+// The launcher's only top-level window: the 960 by 620 skinned window
+// around the portal page, with the download page behind it.  It owns the
+// launch parameters, decides at start between page and game, turns the
+// launcher's custom messages into calls of the page, game and package
+// code, and runs the close procedure that tells the platform client.
+// UI thread only.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "GameLoader/LaunchParams.h"
+#include "win/WindowImplBase_win.h"
 
-class GameLoaderWnd {
+class CTabLayoutUI;
+class CProgressUI;
+class CLabelUI;
+class CVerticalLayoutUI;
+
+// The exit menu's one item.
+constexpr UINT kExitMenuCommand = 16;
+
+class GameLoaderWnd : public WindowImplBase {
 public:
     explicit GameLoaderWnd(std::wstring commandText);
-    ~GameLoaderWnd();
-    GameLoaderWnd(const GameLoaderWnd&) = delete;
-    GameLoaderWnd& operator=(const GameLoaderWnd&) = delete;
+    // Posts the quit message: the process's loop ends with this window.
+    ~GameLoaderWnd() override;
 
-    static constexpr const wchar_t* kClassName = L"GameLoaderResClass";
+    const wchar_t* GetWindowClassName() const override { return L"GameLoaderResClass"; }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The base clean-up, then the object deletes itself.
+    void OnFinalMessage(HWND window) override;
+    void InitWindow() override;
+    void OnClick(TNotifyUI& msg) override;
+    std::wstring GetSkinFolder() override { return L""; }
+    std::wstring GetSkinFile() override { return L"GameLoader.xml"; }
+    UIResourceType GetResourceType() const override { return UIResourceType::ZipResource; }
+    UINT GetResourceID() const override { return 130; }
+    LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    CControlUI* CreateControl(const std::wstring& tag) override;
 
-    HWND Create(HWND parent, const std::wstring& title, DWORD style, DWORD exStyle, int x, int y, int width,
-                int height);
-    void CenterWindow();
-    void ShowWindow(bool show);
-    HWND GetHWND() const { return m_hMainWnd; }
-    const std::wstring& CommandText() const { return m_launchParams.cmdJson; }
-    const LaunchParams& GetLaunchParams() const { return m_launchParams; }
+    // The close procedure.
+    void OnBtnCloseClick();
 
     // Reads the command text into the launch parameters (see ParseCmdJson.h).
     bool ParseCmdJson();
-    // The game's uninstall entry and desktop shortcut after a successful
-    // unpack (see InstallRegistration.h).
-    void RegisterInstall();
+    const LaunchParams& GetLaunchParams() const { return m_launchParams; }
+
+    void LoadWeb();
+    void LoadGame();
+    void MakeGameExePath();
+    void TopMainWnd();
+    void OnOpenGame(char* request);
+    void OnDownloadResult(WPARAM failed);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void TopMainWnd();
+    void ShowExitMenu();
+    void OnUnpackDone(WPARAM failed);
+    void OnUnpackProgress(WPARAM percent);
+    void OnWebLoaded();
 
     LaunchParams m_launchParams;
-    HWND m_hMainWnd = nullptr;
+    CControlUI* m_pIe = nullptr;
+    CTabLayoutUI* m_pWizardTab = nullptr;
+    CProgressUI* m_pProgress = nullptr;
+    CLabelUI* m_pProgTip = nullptr;
+    CVerticalLayoutUI* m_pVLayoutDownload = nullptr;
 };

@@ -1,113 +1,277 @@
 #include "GameLoaderWnd/GameLoaderWnd.h"
 
-#include <exception>
+#include <wininet.h>
+
 #include <utility>
 
+#include "Common/DecimalText.h"
+#include "Common/Folders.h"
+#include "CustomMsgBox/CustomMsgBox.h"
 #include "GameLoader/InstallRegistration.h"
 #include "GameLoader/ParseCmdJson.h"
+#include "GameLoader/PlatformNotice.h"
+#include "GameLoader/PlatformNotice_win.h"
+#include "GameLoaderWnd/GameStart_win.h"
+#include "GameLoaderWnd/PackageMessages_win.h"
 #include "Log/Log.h"
-#include "Main/AppGlobals.h"
 #include "Main/WindowMessages.h"
+#include "Settings/LocalSettings.h"
+#include "core/Container.h"
+#include "core/Label.h"
 
 namespace {
-// The size the skin gives the main window.
-constexpr int kMainWidth = 960;
-constexpr int kMainHeight = 620;
 
-bool RegisterMainClass()
+constexpr UINT kMainIconId = 107;
+// The launcher's own game code and its siblings that share this launcher's
+// download page with a picture of their own.
+constexpr const wchar_t* kGameCode = L"zelk";
+
+// The page's cookies live only as long as the launcher runs.
+void KeepNoPersistentCookies()
 {
-    static const bool registered = [] {
-        WNDCLASSEXW windowClass = {};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.style = CS_DBLCLKS;
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = g_hInstance;
-        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        windowClass.lpszClassName = GameLoaderWnd::kClassName;
-        return RegisterClassExW(&windowClass) != 0;
-    }();
-    return registered;
+    DWORD suppress = INTERNET_SUPPRESS_COOKIE_PERSIST;
+    if (!InternetSetOptionW(nullptr, INTERNET_OPTION_SUPPRESS_BEHAVIOR, &suppress, sizeof suppress))
+        LOG_CALL(0, L"InternetSetOptionW INTERNET_OPTION_SUPPRESS_BEHAVIOR failed:" << GetLastError());
 }
+
+HWND WindowFromId(const std::wstring& text)
+{
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(WindowIdFromText(text)));
+}
+
 }  // namespace
 
-GameLoaderWnd::GameLoaderWnd(std::wstring commandText) { m_launchParams.cmdJson = std::move(commandText); }
-
-GameLoaderWnd::~GameLoaderWnd()
+GameLoaderWnd::GameLoaderWnd(std::wstring commandText)
 {
-    if (m_hMainWnd && IsWindow(m_hMainWnd))
-        DestroyWindow(m_hMainWnd);
+    m_launchParams.cmdJson = std::move(commandText);
+    AddNotifyHandler(L"textchanged", [](TNotifyUI&) {});
+    AddNotifyHandler(L"return", [](TNotifyUI&) {});
 }
 
-HWND GameLoaderWnd::Create(HWND parent, const std::wstring& title, DWORD style, DWORD exStyle, int x, int y,
-                           int width, int height)
+GameLoaderWnd::~GameLoaderWnd() { PostQuitMessage(0); }
+
+void GameLoaderWnd::OnFinalMessage(HWND window)
 {
-    if (!RegisterMainClass())
-        return nullptr;
-    // WS_VISIBLE is left for the caller's ShowWindow: a window created
-    // visible would flash on the screen before the entry hides it.
-    m_hMainWnd = CreateWindowExW(exStyle, kClassName, title.c_str(), style & ~WS_VISIBLE, x, y, width, height, parent,
-                                 nullptr, g_hInstance, nullptr);
-    if (!m_hMainWnd)
-        return nullptr;
-    SetWindowLongPtrW(m_hMainWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(m_hMainWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GameLoaderWnd::WindowProc));
-    // The skin's size; the skinned window sets it while it is created.
-    SetWindowPos(m_hMainWnd, nullptr, 0, 0, kMainWidth, kMainHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return m_hMainWnd;
+    WindowImplBase::OnFinalMessage(window);
+    // A window that failed while being created is left to its creator.
+    if (m_bCreated)
+        delete this;
+}
+
+CControlUI* GameLoaderWnd::CreateControl(const std::wstring&)
+{
+    // The browser control of the page comes with the page's own code; until
+    // then the skin's "ie" element builds nothing and the page is not loaded.
+    return nullptr;
 }
 
 bool GameLoaderWnd::ParseCmdJson() { return ::ParseCmdJson(m_launchParams); }
 
-void GameLoaderWnd::RegisterInstall() { ::RegisterInstall(m_launchParams); }
-
-void GameLoaderWnd::CenterWindow()
+void GameLoaderWnd::InitWindow()
 {
-    RECT window = {};
-    GetWindowRect(m_hMainWnd, &window);
-    const int width = window.right - window.left;
-    const int height = window.bottom - window.top;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    SetWindowPos(m_hMainWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetIcon(kMainIconId);
+
+    m_pIe = m_PaintManager.FindControl(L"ie");
+    m_pWizardTab = dynamic_cast<CTabLayoutUI*>(m_PaintManager.FindControl(L"wizardTab"));
+    m_pProgress = dynamic_cast<CProgressUI*>(m_PaintManager.FindControl(L"progress"));
+    m_pProgTip = dynamic_cast<CLabelUI*>(m_PaintManager.FindControl(L"progTip"));
+    m_pVLayoutDownload = dynamic_cast<CVerticalLayoutUI*>(m_PaintManager.FindControl(L"vLayoutDownload"));
+
+    // Sibling games share this window with a download picture of their own.
+    static const std::pair<const wchar_t*, const wchar_t*> kBackgrounds[] = {
+        {L"pir", L"pir_download_bk.jpg"}, {L"marn", L"marn_download_bk.jpg"}, {L"wexo", L"wexo_download_bk.jpg"}};
+    for (const auto& [code, picture] : kBackgrounds) {
+        if (std::wstring(kGameCode) == code && m_pVLayoutDownload)
+            m_pVLayoutDownload->SetAttribute(std::wstring(L"bkimage"), std::wstring(picture));
+    }
+
+    m_launchParams.programFilesX86 = GetProgramFilesX86Path();
+    m_launchParams.gameCode = kGameCode;
+    MakeGameExePath();
+    ParseCmdJson();
+    m_launchParams.gameDir =
+        (m_launchParams.instGamePath.empty() ? m_launchParams.programFilesX86 : m_launchParams.instGamePath) + L"\\" +
+        m_launchParams.gameCode;
+    if (m_launchParams.typeMode == L"1" && !m_launchParams.gameMgrId.empty())
+        ::PostMessageW(WindowFromId(m_launchParams.gameMgrId), WM_GAMEMGR_LOADER_READY, 0, 0);
+    SaveLoginSource(m_launchParams.source, GetSettingPath());
+    LOG_CALL(2, L"m_nGameInstalled is " << m_launchParams.installed);
+    if (m_launchParams.installed == 1)
+        KeepNoPersistentCookies();
+    m_launchParams.bagFileParam = GetBagFileParam(m_launchParams.gameCode);
+    LOG_CALL(2, L"GetBagFileParam fileparam=" << m_launchParams.bagFileParam);
+    if (m_pWizardTab)
+        m_pWizardTab->SelectItem(0);
+    if (m_launchParams.tokenLogin == L"1")
+        LoadGame();
+    else
+        LoadWeb();
 }
 
-void GameLoaderWnd::ShowWindow(bool show) { ::ShowWindow(m_hMainWnd, show ? SW_SHOW : SW_HIDE); }
-
-void GameLoaderWnd::TopMainWnd()
+void GameLoaderWnd::LoadWeb()
 {
-    if (IsIconic(m_hMainWnd))
-        ::ShowWindow(m_hMainWnd, SW_RESTORE);
-    ::ShowWindow(m_hMainWnd, SW_SHOW);
-    SetForegroundWindow(m_hMainWnd);
-    BringWindowToTop(m_hMainWnd);
+    LOG_CALL(2, L"GameLoaderWnd LoadWeb");
+    if (!m_pIe)
+        return;
+}
+
+void GameLoaderWnd::MakeGameExePath() { ::MakeGameExePath(m_launchParams); }
+
+void GameLoaderWnd::LoadGame() { ::LoadGame(m_launchParams, m_hWnd); }
+
+void GameLoaderWnd::TopMainWnd() { ::TopMainWnd(m_hWnd); }
+
+void GameLoaderWnd::OnOpenGame(char* request) { ::OnOpenGame(m_launchParams, m_hWnd, request); }
+
+void GameLoaderWnd::OnDownloadResult(WPARAM failed)
+{
+    if (failed != 0) {
+        // Closing the box with either button closes this window as well.
+        ShowMsgBox(m_hWnd, L"\x7F51\x7EDC\x5F02\x5E38");
+        return;
+    }
+    RunGameProcessCleanup();
+}
+
+void GameLoaderWnd::OnBtnCloseClick()
+{
+    if (m_launchParams.source == L"KV" && !m_launchParams.winid.empty()) {
+        LOG_CALL(2, L"GameLoaderWnd close wnd");
+        HWND platform = WindowFromId(m_launchParams.winid);
+        // Bounded: a hung platform client must not keep the launcher (and
+        // its single-instance mutex) alive.
+        if (IsWindow(platform))
+            SendPlatformNotice(platform, MakePlatformNoticeRecord(1));
+    }
+    if (IsWindow(m_hWnd))
+        ::PostMessageW(m_hWnd, WM_CLOSE, 1, 0);
+}
+
+void GameLoaderWnd::OnClick(TNotifyUI& msg)
+{
+    if (!msg.pSender)
+        return;
+    const std::wstring& name = msg.pSender->GetName();
+    if (name == L"btnClose")
+        OnBtnCloseClick();
+    else if (name == L"btnMin")
+        ::ShowWindow(m_hWnd, SW_MINIMIZE);
+}
+
+LRESULT GameLoaderWnd::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled)
+{
+    if ((wParam & 0xFFF0) == SC_CLOSE) {
+        LOG_CALL(2, L"\x70B9\x51FB\x4EFB\x52A1\x680F\x5173\x95ED\x7A97\x53E3");
+        handled = TRUE;
+        OnBtnCloseClick();
+        return 0;
+    }
+    return WindowImplBase::OnSysCommand(message, wParam, lParam, handled);
+}
+
+void GameLoaderWnd::ShowExitMenu()
+{
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    SetForegroundWindow(m_hWnd);
+    HMENU menu = CreatePopupMenu();
+    if (!menu)
+        return;
+    AppendMenuW(menu, MF_STRING, kExitMenuCommand, L"\x9000\x51FA");
+    const UINT command = static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, m_hWnd, nullptr));
+    DestroyMenu(menu);
+    if (command == kExitMenuCommand)
+        OnBtnCloseClick();
 }
 
 LRESULT GameLoaderWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_TOP_MAIN_WND:
-        LOG_CALL(2, L"WM_TOP_MAIN_WND");
-        TopMainWnd();
+    if (message == WM_NCLBUTTONDBLCLK)
         return 0;
-    case WM_DESTROY:
-        m_hMainWnd = nullptr;
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(m_hMainWnd, message, wParam, lParam);
-    }
+    if (message == WM_SHOW_EXIT_MENU && lParam == WM_RBUTTONDOWN)
+        ShowExitMenu();
+    return WindowImplBase::HandleMessage(message, wParam, lParam);
 }
 
-LRESULT CALLBACK GameLoaderWnd::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+void GameLoaderWnd::OnWebLoaded()
 {
-    auto* self = reinterpret_cast<GameLoaderWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(window, message, wParam, lParam);
-    // Nothing may unwind into the system's dispatcher.
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (const std::exception&) {
-        return DefWindowProcW(window, message, wParam, lParam);
+    if (m_pIe)
+        m_pIe->SetVisible(true);
+    if (m_launchParams.token == L"1")
+        return;
+    if (IsWindow(m_hWnd))
+        ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    TopMainWnd();
+}
+
+void GameLoaderWnd::OnUnpackDone(WPARAM failed)
+{
+    if (failed == 0) {
+        RegisterInstall(m_launchParams);
+        MakeGameExePath();
+        if (m_pProgTip)
+            m_pProgTip->SetText(L"\x6B63\x5728\x542F\x52A8\x6E38\x620F");
+        LoadGame();
+        return;
+    }
+    ShowMsgBox(m_hWnd, L"\x91CA\x653E\x6587\x4EF6\x51FA\x9519");
+    if (IsWindow(m_hWnd))
+        ::PostMessageW(m_hWnd, WM_CLOSE, 1, 0);
+}
+
+void GameLoaderWnd::OnUnpackProgress(WPARAM percent)
+{
+    if (!m_pProgress)
+        return;
+    const bool stoodAtFull = m_pProgress->GetValue() == 100;
+    if (percent <= 100 && static_cast<int>(percent) != m_pProgress->GetValue()) {
+        m_pProgress->SetValue(static_cast<int>(percent));
+        m_pProgress->Invalidate();
+    }
+    if (stoodAtFull && m_pProgTip)
+        m_pProgTip->SetText(L"\x6B63\x5728\x91CA\x653E\x6587\x4EF6");
+}
+
+LRESULT GameLoaderWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled)
+{
+    handled = TRUE;
+    switch (message) {
+    case WM_WEB_LOADED:
+        OnWebLoaded();
+        return 0;
+    case WM_MIN_WND:
+        ::ShowWindow(m_hWnd, SW_MINIMIZE);
+        return 0;
+    case WM_CLOSE_WND:
+        OnBtnCloseClick();
+        return 0;
+    case WM_OPEN_GAME:
+        OnOpenGame(reinterpret_cast<char*>(wParam));
+        return 0;
+    case WM_WND_MOUSEMOVE:
+        ::SendMessageW(m_hWnd, WM_SYSCOMMAND, 0xF012, 0);
+        return 0;
+    case WM_TOP_MAIN_WND:
+        TopMainWnd();
+        return 0;
+    case WM_UNPACK_DONE:
+        OnUnpackDone(wParam);
+        return 0;
+    case WM_DOWNLOAD_RESULT:
+        OnDownloadResult(wParam);
+        return 0;
+    case WM_UNPACK_PROGRESS:
+        OnUnpackProgress(wParam);
+        return 0;
+    case WM_WEB_NET_ERROR:
+        MessageBoxW(m_hWnd, L"\x7F51\x7EDC\x8FDE\x63A5\x5F02\x5E38", L"\x63D0\x793A", MB_OK);
+        OnBtnCloseClick();
+        return 0;
+    default:
+        // The rest of the custom range, and every other message, goes on.
+        (void)lParam;
+        handled = FALSE;
+        return 0;
     }
 }

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include <memory>
 #include <new>
 #include <string>
 
@@ -16,6 +15,10 @@
 #include "Log/Logger.h"
 #include "Main/AppGlobals.h"
 #include "Main/WindowMessages.h"
+#include "win/PaintManager_win.h"
+#include "win/Shadow_win.h"
+#include "win/UILog.h"
+#include "win/UIWindow_win.h"
 
 namespace {
 
@@ -32,12 +35,20 @@ std::wstring PrepareLogFolder()
     return folder;
 }
 
+// The framework's own lines go to the launcher's log.
+void LogFromFramework(int level, const std::wstring& message)
+{
+    LogCall(level, __FILE__, __LINE__, "CPaintManagerUI", message);
+}
+
 }  // namespace
 
 // The body is one function so that its log lines carry the entry's name.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 try {
     g_hInstance = instance;
+    CWindowWnd::SetInstance(instance);
+    SetUILogSink(&LogFromFramework);
 
     const std::wstring logFolder = PrepareLogFolder();
     Logger::initializePathDir(WideToMultiByte(logFolder, CP_ACP));
@@ -86,25 +97,32 @@ try {
         return kExitNormal;
     }
 
-    std::unique_ptr<GameLoaderWnd> mainWindow(new (std::nothrow) GameLoaderWnd(commandText));
+    // Before any skinned window exists.
+    CShadowUI::RegisterShadowWindowClass(instance);
+
+    // The window deletes itself when it is destroyed (OnFinalMessage), and
+    // its destruction posts the quit message that ends the loop below.
+    auto* mainWindow = new (std::nothrow) GameLoaderWnd(commandText);
     if (!mainWindow) {
         LOG_CALL(0, L"new GameLoaderWnd false");
         CoUninitialize();
         return kExitNormal;
     }
     // Created visible but hidden at once: the window is shown when the page has loaded.
-    mainWindow->Create(nullptr, title, WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, 0);
+    if (!mainWindow->Create(nullptr, title.c_str(), WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 0)) {
+        // No window, so nothing would ever end the loop: end the run here
+        // rather than hold the single-instance mutex for good.
+        LOG_CALL(0, L"GameLoaderWnd Create false:" << GetLastError());
+        delete mainWindow;
+        CoUninitialize();
+        return kExitNormal;
+    }
     mainWindow->CenterWindow();
     if (IsWindow(mainWindow->GetHWND()))
         mainWindow->ShowWindow(false);
 
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    CPaintManagerUI::MessageLoop();
 
-    mainWindow.reset();
     CoUninitialize();
     return kExitNormal;
 } catch (...) {

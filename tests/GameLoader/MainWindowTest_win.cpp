@@ -1,0 +1,414 @@
+// The main window and the message box in this test process, built from the
+// real skins in the real archive: custom messages, the close procedure to
+// the platform-client stand-in, the exit menu, the boxes of the package
+// messages, and ShowMsgBox's results.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CustomMsgBox/CustomMsgBox.h"
+#include "GameLoaderWnd/GameLoaderWnd.h"
+#include "Main/WindowMessages.h"
+#include "core/Container.h"
+#include "core/Label.h"
+#include "support/Process_win.h"
+#include "support/StandIns_win.h"
+#include "win/Shadow_win.h"
+
+namespace {
+
+const std::wstring kReleasing = L"\x6B63\x5728\x91CA\x653E\x6587\x4EF6";        // 正在释放文件
+const std::wstring kDownloading = L"\x6B63\x5728\x4E0B\x8F7D\x6E38\x620F\x6587\x4EF6\xFF0C\x8BF7\x8010\x5FC3\x7B49\x5F85.";
+const std::wstring kNetwork = L"\x7F51\x7EDC\x5F02\x5E38";                      // 网络异常
+const std::wstring kUnpackFailed = L"\x91CA\x653E\x6587\x4EF6\x51FA\x9519";     // 释放文件出错
+
+void Pump()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT)
+            continue;
+        if (!CPaintManagerUI::TranslateMessage(&message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+template <typename Condition>
+bool PumpUntil(DWORD timeoutMs, Condition condition)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Pump();
+        Sleep(5);
+    }
+    return true;
+}
+
+WindowImplBase* SkinnedWindowOf(HWND window)
+{
+    return reinterpret_cast<WindowImplBase*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+std::wstring TextOf(HWND window, const wchar_t* control)
+{
+    WindowImplBase* skinned = SkinnedWindowOf(window);
+    CControlUI* found = skinned ? skinned->PaintManager().FindControl(control) : nullptr;
+    return found ? found->GetText() : L"<none>";
+}
+
+// A click as the mouse makes it, at client position x, y.
+void ClickAt(HWND window, int x, int y)
+{
+    SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+// The platform-client stand-in with a record file of its own.
+struct PlatformClient {
+    PlatformClient()
+        : record(MakeTempFolder(L"platform") + L"\\record.txt"),
+          process(QuotedStandIn(L"Korvane.exe") + L" \"" + record + L"\" KorvaneTest")
+    {
+        window = WaitForProcessWindow(process.id(), L"KorvaneTest", 20000);
+    }
+    std::string Record() const { return FileExists(record) ? ReadFileBytes(record) : std::string(); }
+    int Count(const std::string& what) const
+    {
+        const std::string text = Record();
+        int count = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++count;
+        return count;
+    }
+    std::wstring Id() const { return std::to_wstring(reinterpret_cast<uintptr_t>(window)); }
+
+    std::wstring record;
+    RunningProcess process;
+    HWND window = nullptr;
+};
+
+class MainWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        CoInitialize(nullptr);
+        CWindowWnd::SetInstance(GetModuleHandleW(nullptr));
+        CShadowUI::RegisterShadowWindowClass(GetModuleHandleW(nullptr));
+    }
+
+    // The window as the entry makes it: created with the skin's size, hidden.
+    HWND Open(const std::wstring& commandText)
+    {
+        m_window = new GameLoaderWnd(commandText);
+        HWND window = m_window->Create(nullptr, L"ZelkmarTest", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 0);
+        m_hwnd = window;
+        m_window->CenterWindow();
+        ShowWindow(window, SW_HIDE);
+        Pump();
+        return window;
+    }
+    template <typename T>
+    T* Find(const wchar_t* name)
+    {
+        return dynamic_cast<T*>(m_window->PaintManager().FindControl(name));
+    }
+
+    void TearDown() override
+    {
+        // Destroying the window deletes the object.
+        if (IsWindow(m_hwnd))
+            DestroyWindow(m_hwnd);
+        Pump();
+    }
+
+    SettingsFileGuard m_settings;
+    GameLoaderWnd* m_window = nullptr;
+    HWND m_hwnd = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MainWindow, ProgressMessagesMoveTheBarAndTheTextFollowsOneLate)
+{
+    HWND window = Open(L"{\"source\":\"KV\",\"token\":\"abc\"}");
+    ASSERT_TRUE(IsWindow(window));
+    auto* bar = Find<CProgressUI>(L"progress");
+    ASSERT_NE(nullptr, bar);
+    struct Step {
+        WPARAM sent;
+        int value;
+        const std::wstring* text;
+    } const steps[] = {
+        {60, 60, &kDownloading},
+        {60, 60, &kDownloading},   // the current value: nothing changes
+        {101, 60, &kDownloading},  // outside 0 to 100
+        {static_cast<WPARAM>(-1), 60, &kDownloading},
+        {100, 100, &kDownloading}, // the text waits for the next message
+        {100, 100, &kReleasing},   // any value after 100
+    };
+    for (const Step& step : steps) {
+        SendMessageW(window, WM_UNPACK_PROGRESS, step.sent, 0);
+        EXPECT_EQ(step.value, bar->GetValue()) << step.sent;
+        EXPECT_EQ(*step.text, TextOf(window, L"progTip")) << step.sent;
+    }
+    // The launcher never brings the download page into view.
+    EXPECT_EQ(0, Find<CTabLayoutUI>(L"wizardTab")->GetCurSel());
+}
+
+TEST_F(MainWindow, PageLoadedShowsTheWindowUnlessTheTokenIsOne)
+{
+    struct Case {
+        const wchar_t* token;
+        bool visible;
+    } const cases[] = {{L"abc", true}, {L"1", false}};
+    for (const Case& c : cases) {
+        HWND window = Open(std::wstring(L"{\"source\":\"KV\",\"token\":\"") + c.token + L"\"}");
+        EXPECT_FALSE(IsWindowVisible(window));
+        SendMessageW(window, WM_WEB_LOADED, 0, 0);
+        EXPECT_EQ(c.visible, IsWindowVisible(window) != FALSE) << c.token;
+        DestroyWindow(window);
+        Pump();
+    }
+}
+
+TEST_F(MainWindow, UnknownCustomMessagesAreIgnored)
+{
+    HWND window = Open(L"{\"source\":\"KV\",\"token\":\"abc\"}");
+    for (UINT message : {WM_USER + 100u, WM_USER + 101u, WM_USER + 103u, WM_USER + 114u})
+        EXPECT_EQ(0, SendMessageW(window, message, 1, 2)) << message;
+    EXPECT_TRUE(IsWindow(window));
+}
+
+TEST_F(MainWindow, TaskbarCloseSendsOneRecordOnlyWhenStartedByThePlatform)
+{
+    PlatformClient platform;
+    ASSERT_NE(nullptr, platform.window);
+    struct Case {
+        const wchar_t* source;
+        int records;
+    } const cases[] = {{L"KV", 1}, {L"desktop", 0}, {L"", 0}};
+    int total = 0;
+    for (const Case& c : cases) {
+        HWND window = Open(std::wstring(L"{\"source\":\"") + c.source + L"\",\"token\":\"abc\",\"winid\":\"" +
+                           platform.Id() + L"\"}");
+        SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_TRUE(PumpUntil(5000, [&] { return !IsWindow(window); })) << c.source;
+        total += c.records;
+        EXPECT_EQ(total, platform.Count("copydata 1 528 ")) << c.source;
+    }
+    // Game id 1, text "1", flag 1.
+    EXPECT_NE(std::string::npos, platform.Record().find("copydata 1 528 0100000031000000"));
+}
+
+TEST_F(MainWindow, LoaderReadyGoesToTheGameManagerForTypeMode1)
+{
+    PlatformClient platform;
+    ASSERT_NE(nullptr, platform.window);
+    Open(L"{\"source\":\"KV\",\"token\":\"abc\",\"typeMode\":\"2\",\"gameMgrId\":\"" + platform.Id() + L"\"}");
+    DestroyWindow(m_hwnd);
+    Open(L"{\"source\":\"KV\",\"token\":\"abc\",\"typeMode\":\"1\",\"gameMgrId\":\"" + platform.Id() + L"\"}");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return platform.Count("message 1348 0 0") == 1; })) << platform.Record();
+    Sleep(200);
+    EXPECT_EQ(1, platform.Count("message 1348"));
+}
+
+TEST_F(MainWindow, ExitMenuOnlyForARightButtonPress)
+{
+    HWND window = Open(L"{\"source\":\"KV\",\"token\":\"abc\"}");
+    ShowWindow(window, SW_SHOWNORMAL);
+    // Any other lParam: no menu at all.
+    SendMessageW(window, WM_SHOW_EXIT_MENU, 0, WM_LBUTTONDOWN);
+    EXPECT_EQ(nullptr, FindWindowW(L"#32768", nullptr));
+
+    // A right-button press: the menu with its one item; choosing it runs the
+    // close procedure.  The menu is modal, so a thread reads and chooses it.
+    std::wstring item;
+    HANDLE chooser = CreateThread(
+        nullptr, 0,
+        [](void* parameter) -> DWORD {
+            auto* text = static_cast<std::wstring*>(parameter);
+            HWND menu = nullptr;
+            for (int i = 0; i < 200 && !menu; ++i) {
+                menu = FindWindowW(L"#32768", nullptr);
+                if (!menu || !IsWindowVisible(menu))
+                    menu = nullptr, Sleep(20);
+            }
+            if (!menu)
+                return 1;
+            HMENU handle = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
+            wchar_t buffer[32] = {};
+            GetMenuStringW(handle, kExitMenuCommand, buffer, 32, MF_BYCOMMAND);
+            *text = buffer;
+            PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+            return 0;
+        },
+        &item, 0, nullptr);
+    SendMessageW(window, WM_SHOW_EXIT_MENU, 0, WM_RBUTTONDOWN);
+    WaitForSingleObject(chooser, 10000);
+    CloseHandle(chooser);
+    EXPECT_EQ(L"\x9000\x51FA", item);
+    EXPECT_TRUE(PumpUntil(5000, [&] { return !IsWindow(window); }));
+}
+
+TEST_F(MainWindow, FailedDownloadShowsTheNetworkBoxAndOkClosesBoth)
+{
+    HWND window = Open(L"{\"source\":\"KV\",\"token\":\"abc\"}");
+    PostMessageW(window, WM_DOWNLOAD_RESULT, 1, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil(10000, [&] { return (box = FindWindowW(L"CustomMsgBoxClass", nullptr)) != nullptr; }));
+    EXPECT_EQ(window, GetWindow(box, GW_OWNER));
+    EXPECT_FALSE(IsWindowEnabled(window));
+    EXPECT_EQ(kNetwork, TextOf(box, L"labelTip"));
+    ClickAt(box, 220, 224);  // btnOk
+    EXPECT_TRUE(PumpUntil(5000, [&] { return !IsWindow(box) && !IsWindow(window); }));
+}
+
+TEST_F(MainWindow, FailedUnpackShowsItsBoxAndTheCloseButtonClosesBoth)
+{
+    HWND window = Open(L"{\"source\":\"KV\",\"token\":\"abc\"}");
+    PostMessageW(window, WM_UNPACK_DONE, 2, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil(10000, [&] { return (box = FindWindowW(L"CustomMsgBoxClass", nullptr)) != nullptr; }));
+    EXPECT_EQ(kUnpackFailed, TextOf(box, L"labelTip"));
+    ClickAt(box, 420, 20);  // btnClose
+    EXPECT_TRUE(PumpUntil(5000, [&] { return !IsWindow(box) && !IsWindow(window); }));
+}
+
+namespace {
+
+// ShowMsgBox runs its own loop: the test speaks to the box from a timer of
+// the owner, as a user would while it is up.
+struct BoxScript {
+    static BoxScript* current;
+    HWND owner = nullptr;
+    int ticks = 0;
+    std::wstring text;
+    std::wstring title;
+    std::vector<POINT> positions;
+    // What the script does once it has looked: click a button, or post quit.
+    enum class Ending { Ok, Close, Quit } ending = Ending::Ok;
+    bool shake = false;
+
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD)
+    {
+        BoxScript& script = *current;
+        HWND box = FindWindowW(L"CustomMsgBoxClass", nullptr);
+        if (!box)
+            return;
+        ++script.ticks;
+        RECT rect = {};
+        GetWindowRect(box, &rect);
+        script.positions.push_back(POINT{rect.left, rect.top});
+        if (script.ticks == 1) {
+            script.text = TextOf(box, L"labelTip");
+            WindowImplBase* skinned = SkinnedWindowOf(box);
+            auto* root = dynamic_cast<CContainerUI*>(skinned->PaintManager().GetRoot());
+            auto* firstRow = dynamic_cast<CContainerUI*>(root->GetItemAt(0));
+            script.title = firstRow->GetItemAt(0)->GetText();
+            if (script.shake)
+                SendMessageW(script.owner, WM_SETCURSOR, reinterpret_cast<WPARAM>(script.owner),
+                             MAKELPARAM(HTERROR, WM_LBUTTONDOWN));
+        }
+        // Looked long enough (a shake lasts 8 ticks of 80 ms).
+        if (script.ticks == (script.shake ? 60 : 2)) {
+            KillTimer(script.owner, id);
+            switch (script.ending) {
+            case Ending::Ok: ClickAt(box, 220, 224); break;
+            case Ending::Close: ClickAt(box, 420, 20); break;
+            case Ending::Quit: PostQuitMessage(7); break;
+            }
+        }
+    }
+};
+BoxScript* BoxScript::current = nullptr;
+
+}  // namespace
+
+TEST(MsgBox, ResultsTextsAndTheOwnerClosing)
+{
+    CoInitialize(nullptr);
+    CWindowWnd::SetInstance(GetModuleHandleW(nullptr));
+    CShadowUI::RegisterShadowWindowClass(GetModuleHandleW(nullptr));
+    struct Case {
+        const wchar_t* text;
+        BoxScript::Ending ending;
+        int result;
+        bool ownerCloses;
+    } const cases[] = {
+        {L"\x91CA\x653E\x6587\x4EF6\x51FA\x9519", BoxScript::Ending::Ok, kMsgBoxOk, true},
+        {L"", BoxScript::Ending::Close, kMsgBoxClose, true},
+        {L"x", BoxScript::Ending::Quit, kMsgBoxOther, false},
+    };
+    for (const Case& c : cases) {
+        HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 600, 400,
+                                     nullptr, nullptr, nullptr, nullptr);
+        BoxScript script;
+        script.owner = owner;
+        script.ending = c.ending;
+        BoxScript::current = &script;
+        SetTimer(owner, 1, 50, &BoxScript::Tick);
+        const int result = ShowMsgBox(owner, c.text);
+        EXPECT_EQ(c.result, result) << int(c.ending);
+        EXPECT_EQ(std::wstring(c.text), script.text);
+        EXPECT_EQ(L"\x63D0\x793A", script.title);
+        EXPECT_TRUE(IsWindowEnabled(owner));
+        EXPECT_EQ(nullptr, FindWindowW(L"CustomMsgBoxClass", nullptr));
+        // The owner's WM_CLOSE was posted after the box's: it is still queued.
+        MSG message;
+        bool ownerClose = false;
+        bool quit = false;
+        WPARAM quitCode = 0;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_CLOSE && message.hwnd == owner)
+                ownerClose = true;
+            if (message.message == WM_QUIT)
+                quit = true, quitCode = message.wParam;
+        }
+        EXPECT_EQ(c.ownerCloses, ownerClose);
+        // A quit message that ended the box's loop is posted again.
+        EXPECT_EQ(c.ending == BoxScript::Ending::Quit, quit);
+        if (quit)
+            EXPECT_EQ(7u, quitCode);
+        DestroyWindow(owner);
+    }
+}
+
+TEST(MsgBox, ClickOnTheDisabledOwnerShakesTheBoxInPlace)
+{
+    CoInitialize(nullptr);
+    CWindowWnd::SetInstance(GetModuleHandleW(nullptr));
+    CShadowUI::RegisterShadowWindowClass(GetModuleHandleW(nullptr));
+    // The owner must be a skinned window: the window base answers the click.
+    auto* owner = new GameLoaderWnd(L"{\"source\":\"KV\",\"token\":\"abc\"}");
+    SettingsFileGuard settings;
+    HWND ownerWindow = owner->Create(nullptr, L"ZelkmarTest", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 0);
+    ASSERT_TRUE(IsWindow(ownerWindow));
+    BoxScript script;
+    script.owner = ownerWindow;
+    script.shake = true;
+    BoxScript::current = &script;
+    SetTimer(ownerWindow, 1, 20, &BoxScript::Tick);
+    EXPECT_EQ(kMsgBoxOk, ShowMsgBox(ownerWindow, L"x"));
+    ASSERT_GE(script.positions.size(), 10u);
+    const POINT rest = script.positions.front();
+    int displaced = 0;
+    for (const POINT& at : script.positions) {
+        EXPECT_TRUE((at.x == rest.x && at.y == rest.y) || (at.x == rest.x - 1 && at.y == rest.y - 1));
+        displaced += at.x != rest.x;
+    }
+    EXPECT_GT(displaced, 0);
+    EXPECT_EQ(rest.x, script.positions.back().x);
+    EXPECT_EQ(rest.y, script.positions.back().y);
+    // OK closed the owner as well.
+    PumpUntil(5000, [&] { return !IsWindow(ownerWindow); });
+    EXPECT_FALSE(IsWindow(ownerWindow));
+}
