@@ -18,5 +18,6 @@ void CreateDesktopShortcut(const LaunchParams& params);
 // Writes the five values in their order and stops at the first that fails.
 void WriteUninstallEntry(const LaunchParams& params);
 
-// All four, in that order.  COM must be initialised on the calling thread.
+// All four, in that order; nothing at all without a game code.  COM must be
+// initialised on the calling thread.
 void RegisterInstall(const LaunchParams& params);

@@ -96,6 +96,10 @@ void WriteUninstallEntry(const LaunchParams& params)
 
 void RegisterInstall(const LaunchParams& params)
 {
+    // Without a game code there is nothing to register, and the shortcut
+    // belongs to the game that has one: both are left as they are.
+    if (params.gameCode.empty())
+        return;
     DeleteDesktopShortcut();
     RemoveUninstallEntry(params);
     CreateDesktopShortcut(params);

@@ -3,8 +3,16 @@
 
 #include "GameLoader/PlatformNotice.h"
 
+// How long a notice may wait for the platform client's window procedure.
+// The launcher holds its single-instance mutex meanwhile: a platform client
+// that hangs must not keep every later start of the launcher out.
+constexpr UINT kPlatformNoticeTimeoutMs = 3000;
+
 // Sends `record` to `window` with WM_COPYDATA (wParam 0) and waits until the
-// receiver has handled it.  True when the thread's last error, cleared
-// before the call, is still 0 afterwards; the receiver's answer is not
-// looked at.  False at once when `window` is not a window.
-bool SendPlatformNotice(HWND window, const PlatformNoticeRecord& record);
+// receiver has handled it, for at most `timeoutMs`; a receiver the system
+// already knows to be hung is not waited for at all.  True when the message
+// was handled in time and the thread's last error, cleared before the call,
+// is still 0; the receiver's answer is not looked at.  False at once when
+// `window` is not a window.  The exit notice and the main window's close
+// procedure both send through here.
+bool SendPlatformNotice(HWND window, const PlatformNoticeRecord& record, UINT timeoutMs = kPlatformNoticeTimeoutMs);

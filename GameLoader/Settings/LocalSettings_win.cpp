@@ -37,9 +37,25 @@ std::wstring StoredTextToWide(const std::string& bytes)
     return wide;
 }
 
+// The sibling "setting.xml.new" is written in full, then moved over the
+// file in one step; a sibling left by a crash is overwritten next time.
+SettingsFileAccess AccessFor(const std::wstring& settingPath)
+{
+    const std::wstring replacement = settingPath + L".new";
+    SettingsFileAccess access;
+    access.open = OpenerFor(settingPath);
+    access.createReplacement = [replacement]() { return _wfopen(replacement.c_str(), L"w"); };
+    access.replaceWithReplacement = [replacement, settingPath]() {
+        return MoveFileExW(replacement.c_str(), settingPath.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    };
+    access.removeReplacement = [replacement]() { DeleteFileW(replacement.c_str()); };
+    return access;
+}
+
 bool Save(const char* element, const std::wstring& value, const std::wstring& settingPath)
 {
-    return SaveSettingElement(OpenerFor(settingPath), element, WideToMultiByte(value, CP_UTF8));
+    return SaveSettingElement(AccessFor(settingPath), element, WideToMultiByte(value, CP_UTF8));
 }
 
 bool Load(const char* element, const std::wstring& settingPath, std::wstring& value)

@@ -145,7 +145,7 @@ TEST_F(InstallRegistration, PlatformClientStartsRemoveTheShortcutOnly)
     EXPECT_EQ(Launcher(), ReadText(L"DisplayIcon"));
 }
 
-TEST_F(InstallRegistration, WithoutGameCodeNothingElseIsTouched)
+TEST_F(InstallRegistration, WithoutGameCodeNothingIsTouched)
 {
     // Another program's entry survives a registration without a game code.
     const std::wstring other = std::wstring(kUninstallKeyPath) + L"\\zelk_other_program";
@@ -153,8 +153,15 @@ TEST_F(InstallRegistration, WithoutGameCodeNothingElseIsTouched)
     ASSERT_EQ(ERROR_SUCCESS,
               RegCreateKeyExW(HKEY_CURRENT_USER, other.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
     RegCloseKey(key);
+    // The shortcut another registration left is neither deleted nor
+    // written again, whether the platform client started the launcher or not.
+    WriteFileBytes(DesktopShortcutPath(), "left as it was");
     m_params.gameCode.clear();
-    RegisterInstall(m_params);
+    for (const wchar_t* source : {L"", L"KV"}) {
+        m_params.source = source;
+        RegisterInstall(m_params);
+        EXPECT_EQ("left as it was", ReadFileBytes(DesktopShortcutPath()));
+    }
     ScopedRegKey survived;
     EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, other.c_str(), 0, KEY_READ, survived.receive()));
     survived.reset();

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <sstream>
 #include <vector>
 
+#include "GameLoader/PlatformNotice_win.h"
 #include "Settings/LocalSettings.h"
 #include "support/Process_win.h"
 #include "support/StandIns_win.h"
@@ -235,4 +237,41 @@ TEST_F(ExitNotice, NoPlatformClientEndsWithOneHundredAndNoWindow)
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(100u, run.exitCode);
     EXPECT_FALSE(run.sawWindow);
+}
+
+TEST_F(ExitNotice, AHungRegisteredWindowCountsAsNotDelivered)
+{
+    // The registered platform client takes the record and then stops
+    // answering; the notice gives up on it and the fallback delivers.
+    const std::wstring hungRecords = m_records + L".hung";
+    RunningProcess hung(QuotedStandIn(L"Korvane.exe") + L" \"" + hungRecords + L"\" \"Korvane hung\" hang");
+    HWND hungWindow = WaitForProcessWindow(hung.id(), L"Korvane hung", 20000);
+    ASSERT_NE(nullptr, hungWindow);
+    RegisterWindow(L"KV", std::to_wstring(static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(hungWindow))));
+
+    const DWORD start = GetTickCount();
+    const LauncherRun run = RunLauncher(L"\"{\\\"type\\\":1,\\\"game_id\\\":9}\"", 40000);
+    std::printf("exit notice with a hung platform client: %lu ms (limit %u ms)\n",
+                static_cast<unsigned long>(GetTickCount() - start), kPlatformNoticeTimeoutMs);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_EQ(1u, ParseRecords(ReadFileBytes(hungRecords)).size()) << "it was sent there first";
+    ExpectOneNotice(Received(), 9, "fallback after the hung window");
+}
+
+TEST(PlatformNotice, AHungReceiverIsGivenUpAfterTheLimit)
+{
+    const std::wstring records = MakeTempFolder(L"zelk_hung_notice") + L"\\records.txt";
+    RunningProcess hung(QuotedStandIn(L"Korvane.exe") + L" \"" + records + L"\" \"Korvane hung\" hang");
+    HWND window = WaitForProcessWindow(hung.id(), L"Korvane hung", 20000);
+    ASSERT_NE(nullptr, window);
+    const PlatformNoticeRecord record = MakePlatformNoticeRecord(1);
+    const UINT limitMs = 500;
+
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(SendPlatformNotice(window, record, limitMs)) << "the first record hangs its receiver";
+    EXPECT_FALSE(SendPlatformNotice(window, record, limitMs)) << "nor a second one";
+    std::printf("two notices to a hung receiver: %lu ms (limit %u ms each)\n",
+                static_cast<unsigned long>(GetTickCount() - start), limitMs);
+    EXPECT_EQ(1u, ParseRecords(ReadFileBytes(records)).size());
 }

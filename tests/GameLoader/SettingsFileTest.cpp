@@ -23,7 +23,11 @@ protected:
                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".xml";
         std::remove(m_path.c_str());
     }
-    void TearDown() override { std::remove(m_path.c_str()); }
+    void TearDown() override
+    {
+        std::remove(m_path.c_str());
+        std::remove(replacement().c_str());
+    }
 
     SettingsFileOpener opener() const
     {
@@ -37,9 +41,27 @@ protected:
         return content.str();
     }
     void write(const std::string& content) const { std::ofstream(m_path, std::ios::binary) << content; }
+    // Writes through the sibling file and renames it over the file, as
+    // the launcher does; `failWrite` hands the writer a file that refuses
+    // every byte, as a full disk would.
+    SettingsFileAccess access(bool failWrite = false, bool failReplace = false) const
+    {
+        SettingsFileAccess access;
+        access.open = opener();
+        const std::string sibling = replacement();
+        access.createReplacement = [sibling, failWrite, path = m_path]() {
+            return failWrite ? std::fopen(path.c_str(), "rb") : std::fopen(sibling.c_str(), "w");
+        };
+        access.replaceWithReplacement = [sibling, failReplace, path = m_path]() {
+            return !failReplace && std::rename(sibling.c_str(), path.c_str()) == 0;
+        };
+        access.removeReplacement = [sibling]() { std::remove(sibling.c_str()); };
+        return access;
+    }
+    std::string replacement() const { return m_path + ".new"; }
     bool save(const char* element, const std::string& value) const
     {
-        return SaveSettingElement(opener(), element, value);
+        return SaveSettingElement(access(), element, value);
     }
     bool load(const char* element, std::string& value) const { return LoadSettingElement(opener(), element, value); }
 
@@ -113,4 +135,76 @@ TEST_F(SettingsFile, ValuesAreEscapedAndComeBackAsStored)
     std::string value;
     ASSERT_TRUE(load(kLoginSourceElement, value));
     EXPECT_EQ(utf8, value);
+}
+
+TEST_F(SettingsFile, AFailedWriteLeavesTheOldFileWhole)
+{
+    ASSERT_TRUE(save(kPlatformWindowIdElement, "1234"));
+    const std::string before = bytes();
+    const struct {
+        bool failWrite, failReplace;
+    } cases[] = {{true, false}, {false, true}};
+    for (const auto& c : cases) {
+        EXPECT_FALSE(SaveSettingElement(access(c.failWrite, c.failReplace), kLoginSourceElement, "KV"))
+            << c.failWrite;
+        EXPECT_EQ(before, bytes()) << c.failWrite;
+        EXPECT_EQ(nullptr, std::fopen(replacement().c_str(), "rb")) << "no sibling is left behind";
+    }
+    EXPECT_TRUE(save(kLoginSourceElement, "KV")) << "later saves still work";
+}
+
+TEST_F(SettingsFile, NestingBeyondTheLimitReadsAsNotXml)
+{
+    auto nested = [](int levels, const std::string& inner) {
+        std::string text;
+        for (int i = 0; i < levels; ++i)
+            text += "<a>";
+        text += inner;
+        for (int i = 0; i < levels; ++i)
+            text += "</a>";
+        return text;
+    };
+    const struct {
+        std::string content;
+        bool readable;
+    } cases[] = {
+        {nested(kMaxSettingsNesting - 1, "<kvwindowid>7</kvwindowid>"), true},
+        {nested(kMaxSettingsNesting, "<kvwindowid>7</kvwindowid>"), false},
+        // Deep enough to exhaust the stack of a reader that recurses freely.
+        {nested(200000, ""), false},
+        // Markup that nests nothing does not count.
+        {"<settings><!--" + nested(100, "") + "--><![CDATA[" + nested(100, "") + "]]><x a='" +
+             nested(100, "") + "'/><kvwindowid>7</kvwindowid></settings>",
+         true},
+    };
+    for (const auto& c : cases) {
+        write(c.content);
+        std::string value;
+        // Only the root's own children are read; a deeper kvwindowid counts
+        // only for whether the file reads at all.
+        EXPECT_EQ(c.readable, SaveSettingElement(access(), kLoginSourceElement, "KV")) << c.content.size();
+        if (!c.readable) {
+            EXPECT_EQ(c.content, bytes());
+        }
+        EXPECT_EQ(c.readable, load(kLoginSourceElement, value)) << c.content.size();
+    }
+}
+
+TEST(XmlNestingDepth, CountsElementsAsTheReaderSeesThem)
+{
+    const struct {
+        const char* text;
+        int depth;
+    } cases[] = {
+        {"", 0},
+        {"<a/>", 0},
+        {"<a><b/><c></c></a>", 2},
+        {"<?xml version=\"1.0\"?><!DOCTYPE a><a><!-- <b><c> --></a>", 1},
+        {"<a x=\"/>\" y='>'><b>", 2},
+        {"<a><_b><\xe7\x8e\xa9>", 3},
+        {"<a>< b><1>", 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.depth, XmlNestingDepth(c.text, 10)) << c.text;
+    EXPECT_EQ(4, XmlNestingDepth("<a><a><a><a><a><a>", 3));
 }

@@ -3,11 +3,17 @@
 //
 //     ZELK_GAME_RECORD  file that receives the exact command line (UTF-8)
 //     ZELK_GAME_WINDOW  visible (default) | hidden | owned | none
+//     ZELK_GAME_RESIST  1: refuse to be terminated
 //
 // "owned" shows only a window owned by a hidden top-level window, as a
 // dialog would be.  WM_CLOSE on the window ends it; with no window it waits
-// until it is terminated.
+// until it is terminated.  A game that resists takes the right to terminate
+// it away from everyone (the launcher's clean-up and taskkill then fail, as
+// for a game of another user) and ends by itself after two minutes, or on
+// WM_CLOSE, so that it never outlives its test for long.
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <string>
 
@@ -39,8 +45,31 @@ void RecordCommandLine()
     CloseHandle(file);
 }
 
+constexpr DWORD kResistLifetimeMs = 120000;
+
+// Everyone may wait for the process and read its name, nothing more.
+bool ResistTermination()
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;0x121000;;;WD)", SDDL_REVISION_1,
+                                                              &descriptor, nullptr))
+        return false;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    const DWORD result = SetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT,
+                                         DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                                         nullptr, dacl, nullptr);
+    LocalFree(descriptor);
+    return result == ERROR_SUCCESS;
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_TIMER) {
+        DestroyWindow(window);
+        return 0;
+    }
     if (message == WM_DESTROY && GetWindow(window, GW_OWNER) == nullptr) {
         PostQuitMessage(0);
         return 0;
@@ -53,9 +82,12 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
     RecordCommandLine();
+    const bool resist = Environment(L"ZELK_GAME_RESIST") == L"1";
+    if (resist && !ResistTermination())
+        return 2;
     const std::wstring mode = Environment(L"ZELK_GAME_WINDOW");
     if (mode == L"none") {
-        Sleep(INFINITE);
+        Sleep(resist ? kResistLifetimeMs : INFINITE);
         return 0;
     }
     WNDCLASSW windowClass = {};
@@ -69,6 +101,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
                                 240, nullptr, nullptr, instance, nullptr);
     if (!main)
         return 1;
+    if (resist)
+        SetTimer(main, 1, kResistLifetimeMs, nullptr);
     if (mode == L"owned")
         CreateWindowExW(0, windowClass.lpszClassName, L"zelk dialog", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 200,
                         100, main, nullptr, instance, nullptr);

@@ -1,6 +1,8 @@
 // Stand-in for the platform client.  Shows a top-level window titled
 // "Korvane" (or the title given as its second argument) and appends one
-// line per message of interest to the file named by its first argument:
+// line per message of interest to the file named by its first argument
+// (a third argument "hang" makes it stop answering after recording the
+// first WM_COPYDATA, as a hung platform client would):
 //
 //     copydata <dwData> <cbData> <hex of the data block>
 //     message <number> <wParam> <lParam>       (1348 and 0x543)
@@ -17,6 +19,7 @@ namespace {
 
 std::wstring g_recordPath;
 std::wstring g_title = L"Korvane";
+bool g_hang = false;
 
 void Append(const std::string& line)
 {
@@ -46,6 +49,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             line += text;
         }
         Append(line + "\n");
+        if (g_hang)
+            Sleep(60000);
         return TRUE;
     }
     case WM_USER + 324:  // the launcher is up
@@ -72,6 +77,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
             g_recordPath = arguments[1];
         if (count > 2)
             g_title = arguments[2];
+        if (count > 3)
+            g_hang = lstrcmpW(arguments[3], L"hang") == 0;
         LocalFree(arguments);
     }
     WNDCLASSW windowClass = {};
