@@ -27,9 +27,12 @@ constexpr UINT kMainIconId = 107;
 constexpr const wchar_t* kGameCode = L"zelk";
 
 // The page's cookies live only as long as the launcher runs.
+// (Option 81, INTERNET_OPTION_SUPPRESS_BEHAVIOR; value 3, which mingw's
+// header does not name: INTERNET_SUPPRESS_COOKIE_PERSIST.)
 void KeepNoPersistentCookies()
 {
-    DWORD suppress = INTERNET_SUPPRESS_COOKIE_PERSIST;
+    constexpr DWORD kSuppressCookiePersist = 3;
+    DWORD suppress = kSuppressCookiePersist;
     if (!InternetSetOptionW(nullptr, INTERNET_OPTION_SUPPRESS_BEHAVIOR, &suppress, sizeof suppress))
         LOG_CALL(0, L"InternetSetOptionW INTERNET_OPTION_SUPPRESS_BEHAVIOR failed:" << GetLastError());
 }

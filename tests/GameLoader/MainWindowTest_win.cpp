@@ -134,6 +134,27 @@ protected:
     HWND m_hwnd = nullptr;
 };
 
+// Reads the exit menu's item and chooses it (the menu is modal).
+DWORD WINAPI ChooseExitItem(void* parameter)
+{
+    auto* text = static_cast<std::wstring*>(parameter);
+    HWND menu = nullptr;
+    for (int i = 0; i < 200 && !menu; ++i) {
+        menu = FindWindowW(L"#32768", nullptr);
+        if (!menu || !IsWindowVisible(menu))
+            menu = nullptr, Sleep(20);
+    }
+    if (!menu)
+        return 1;
+    HMENU handle = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
+    wchar_t buffer[32] = {};
+    GetMenuStringW(handle, kExitMenuCommand, buffer, 32, MF_BYCOMMAND);
+    *text = buffer;
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    return 0;
+}
+
 }  // namespace
 
 TEST_F(MainWindow, ProgressMessagesMoveTheBarAndTheTextFollowsOneLate)
@@ -231,27 +252,7 @@ TEST_F(MainWindow, ExitMenuOnlyForARightButtonPress)
     // A right-button press: the menu with its one item; choosing it runs the
     // close procedure.  The menu is modal, so a thread reads and chooses it.
     std::wstring item;
-    HANDLE chooser = CreateThread(
-        nullptr, 0,
-        [](void* parameter) -> DWORD {
-            auto* text = static_cast<std::wstring*>(parameter);
-            HWND menu = nullptr;
-            for (int i = 0; i < 200 && !menu; ++i) {
-                menu = FindWindowW(L"#32768", nullptr);
-                if (!menu || !IsWindowVisible(menu))
-                    menu = nullptr, Sleep(20);
-            }
-            if (!menu)
-                return 1;
-            HMENU handle = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
-            wchar_t buffer[32] = {};
-            GetMenuStringW(handle, kExitMenuCommand, buffer, 32, MF_BYCOMMAND);
-            *text = buffer;
-            PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
-            PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
-            return 0;
-        },
-        &item, 0, nullptr);
+    HANDLE chooser = CreateThread(nullptr, 0, &ChooseExitItem, &item, 0, nullptr);
     SendMessageW(window, WM_SHOW_EXIT_MENU, 0, WM_RBUTTONDOWN);
     WaitForSingleObject(chooser, 10000);
     CloseHandle(chooser);
