@@ -53,7 +53,14 @@ protected:
             return failWrite ? std::fopen(path.c_str(), "rb") : std::fopen(sibling.c_str(), "w");
         };
         access.replaceWithReplacement = [sibling, failReplace, path = m_path]() {
-            return !failReplace && std::rename(sibling.c_str(), path.c_str()) == 0;
+            if (failReplace)
+                return false;
+#if defined(_WIN32)
+            // The C library's rename does not replace there; the launcher
+            // itself replaces in one step with MoveFileExW.
+            std::remove(path.c_str());
+#endif
+            return std::rename(sibling.c_str(), path.c_str()) == 0;
         };
         access.removeReplacement = [sibling]() { std::remove(sibling.c_str()); };
         return access;
