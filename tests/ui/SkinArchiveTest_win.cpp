@@ -5,6 +5,8 @@
 // of its own anyway.
 #include "win/SkinArchive_win.h"
 
+#include "common/win/ScopedHandles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -106,6 +108,19 @@ TEST(SkinArchive, EveryFileTheSkinsNameReadsBack)
     EXPECT_FALSE(CSkinArchive::ReadFile("", bytes));
     // Names compare exactly, as the skins spell them.
     EXPECT_FALSE(CSkinArchive::ReadFile("SHADOW.PNG", bytes));
+}
+
+// The icon groups the windows set as their big and small icons.
+TEST(SkinArchive, ProgramIconsLoadFromTheSameResources)
+{
+    for (const UINT id : {107u, 108u}) {
+        SCOPED_TRACE(id);
+        for (const int size : {16, 32, 48}) {
+            const ScopedIcon icon(
+                static_cast<HICON>(LoadImageW(Self(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0)));
+            EXPECT_NE(icon.get(), nullptr) << size;
+        }
+    }
 }
 
 // The program's archive as bytes, to damage copies of.
