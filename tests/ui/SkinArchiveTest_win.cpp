@@ -5,8 +5,13 @@
 // of its own anyway.
 #include "win/SkinArchive_win.h"
 
+#include "common/win/ScopedHandles.h"
+
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -103,6 +108,104 @@ TEST(SkinArchive, EveryFileTheSkinsNameReadsBack)
     EXPECT_FALSE(CSkinArchive::ReadFile("", bytes));
     // Names compare exactly, as the skins spell them.
     EXPECT_FALSE(CSkinArchive::ReadFile("SHADOW.PNG", bytes));
+}
+
+// The icon groups the windows set as their big and small icons.
+TEST(SkinArchive, ProgramIconsLoadFromTheSameResources)
+{
+    for (const UINT id : {107u, 108u}) {
+        SCOPED_TRACE(id);
+        for (const int size : {16, 32, 48}) {
+            const ScopedIcon icon(
+                static_cast<HICON>(LoadImageW(Self(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0)));
+            EXPECT_NE(icon.get(), nullptr) << size;
+        }
+    }
+}
+
+// The program's archive as bytes, to damage copies of.
+std::vector<unsigned char> ArchiveBytes()
+{
+    HRSRC resource = FindResourceW(Self(), MAKEINTRESOURCEW(kSkinArchiveId), L"ZIPRES");
+    HGLOBAL loaded = resource ? LoadResource(Self(), resource) : nullptr;
+    const auto* data = static_cast<const unsigned char*>(loaded ? LockResource(loaded) : nullptr);
+    return data ? std::vector<unsigned char>(data, data + SizeofResource(Self(), resource))
+                : std::vector<unsigned char>{};
+}
+
+uint32_t Get32(const std::vector<unsigned char>& zip, size_t at)
+{
+    uint32_t value = 0;
+    std::memcpy(&value, zip.data() + at, 4);
+    return value;
+}
+
+void Put32(std::vector<unsigned char>& zip, size_t at, uint32_t value) { std::memcpy(zip.data() + at, &value, 4); }
+
+// Offset of the central directory record of `name` (signature PK\1\2; the
+// name stands 46 bytes in, its length at 28).
+size_t CentralRecord(const std::vector<unsigned char>& zip, const std::string& name)
+{
+    for (size_t at = 0; at + 46 + name.size() <= zip.size(); ++at) {
+        if (Get32(zip, at) == 0x02014b50 && static_cast<size_t>(zip[at + 28] | zip[at + 29] << 8) == name.size()
+            && std::memcmp(zip.data() + at + 46, name.data(), name.size()) == 0)
+            return at;
+    }
+    return std::string::npos;
+}
+
+TEST(SkinArchive, DamagedEntriesReadAsNothing)
+{
+    const std::vector<unsigned char> original = ArchiveBytes();
+    ASSERT_FALSE(original.empty());
+    const std::string name = "GameLoader.xml";
+    ASSERT_NE(CentralRecord(original, name), std::string::npos);
+
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<unsigned char>&)> damage;
+    };
+    const Case cases[] = {
+        // Both headers agree on a CRC that the content does not have, so
+        // only the check after reading can tell.
+        {"wrong CRC", [&](std::vector<unsigned char>& zip) {
+             const size_t central = CentralRecord(zip, name);
+             const size_t local = Get32(zip, central + 42);
+             Put32(zip, central + 16, Get32(zip, central + 16) ^ 1);
+             Put32(zip, local + 14, Get32(zip, local + 14) ^ 1);
+         }},
+        // Believing this size would allocate 2 GiB in a 32-bit process.
+        {"declared size beyond the cap", [&](std::vector<unsigned char>& zip) {
+             const size_t central = CentralRecord(zip, name);
+             const size_t local = Get32(zip, central + 42);
+             Put32(zip, central + 24, 0x7ffffff0);
+             Put32(zip, local + 22, 0x7ffffff0);
+         }},
+        {"compressed data overwritten", [&](std::vector<unsigned char>& zip) {
+             const size_t central = CentralRecord(zip, name);
+             const size_t local = Get32(zip, central + 42);
+             const size_t data = local + 30 + (zip[local + 26] | zip[local + 27] << 8)
+                                 + (zip[local + 28] | zip[local + 29] << 8);
+             std::memset(zip.data() + data, 0xff, 64);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<unsigned char> zip = original;
+        c.damage(zip);
+        CMemoryZip archive;
+        ASSERT_TRUE(archive.Open("damaged", zip.data(), zip.size()));
+        std::vector<unsigned char> bytes{1};
+        EXPECT_FALSE(archive.ReadFile(name, bytes));
+        EXPECT_TRUE(bytes.empty());
+        // The damage stays with its entry.
+        EXPECT_TRUE(archive.ReadFile("CustomMsgBox.xml", bytes));
+    }
+
+    // Without its central directory (the end of the file) there is no archive.
+    CMemoryZip truncated;
+    EXPECT_FALSE(truncated.Open("truncated", original.data(), original.size() - 30));
+    EXPECT_FALSE(truncated.IsOpen());
 }
 
 } // namespace

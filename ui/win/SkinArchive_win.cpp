@@ -8,8 +8,7 @@
 
 namespace {
 
-// The resource's bytes.  Resource memory belongs to the module and stays
-// mapped for the life of the process, so the archive reads it in place.
+// The archive's bytes, read in place.
 struct MemoryArchive {
     const unsigned char* data = nullptr;
     ZPOS64_T size = 0;
@@ -81,38 +80,30 @@ struct UnzCloser {
     void operator()(void* file) const { unzClose(static_cast<unzFile>(file)); }
 };
 
-// The one archive of the process.  Its bytes descriptor must outlive the
-// open archive, whose stream points at it.
-struct OpenArchive {
-    MemoryArchive bytes;
-    std::unique_ptr<void, UnzCloser> file;
-};
-
-OpenArchive& TheArchive()
+// The process's archive, open for its whole life once opened.
+CMemoryZip& TheArchive()
 {
-    static OpenArchive archive;
+    static CMemoryZip archive;
     return archive;
 }
 
 } // namespace
 
-bool CSkinArchive::OpenFromResource(HINSTANCE instance, UINT id)
+// The bytes descriptor must outlive the open archive, whose stream points at it.
+struct CMemoryZip::State {
+    MemoryArchive bytes;
+    std::unique_ptr<void, UnzCloser> file;
+};
+
+CMemoryZip::CMemoryZip() : m_state(std::make_unique<State>()) {}
+CMemoryZip::~CMemoryZip() = default;
+
+bool CMemoryZip::Open(const char* name, const unsigned char* data, size_t size)
 {
-    OpenArchive& archive = TheArchive();
-    if (archive.file)
-        return true;
-
-    HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(id), L"ZIPRES");
-    if (!resource)
+    if (m_state->file || !data || size == 0)
         return false;
-    const DWORD size = SizeofResource(instance, resource);
-    HGLOBAL loaded = LoadResource(instance, resource);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data || size == 0)
-        return false;
-
-    archive.bytes.data = static_cast<const unsigned char*>(data);
-    archive.bytes.size = size;
+    m_state->bytes.data = data;
+    m_state->bytes.size = size;
     zlib_filefunc64_def functions{};
     functions.zopen64_file = OpenMemory;
     functions.zread_file = ReadMemory;
@@ -121,24 +112,22 @@ bool CSkinArchive::OpenFromResource(HINSTANCE instance, UINT id)
     functions.zseek64_file = SeekMemory;
     functions.zclose_file = CloseMemory;
     functions.zerror_file = ErrorMemory;
-    functions.opaque = &archive.bytes;
-    // minizip passes the name to the open function only; it names the
-    // archive, as the framework's archive name does.
-    unzFile file = unzOpen2_64(kArchiveName, &functions);
+    functions.opaque = &m_state->bytes;
+    unzFile file = unzOpen2_64(name, &functions);
     if (!file) {
-        archive.bytes = MemoryArchive{};
+        m_state->bytes = MemoryArchive{};
         return false;
     }
-    archive.file.reset(file);
+    m_state->file.reset(file);
     return true;
 }
 
-bool CSkinArchive::IsOpen() { return TheArchive().file != nullptr; }
+bool CMemoryZip::IsOpen() const { return m_state->file != nullptr; }
 
-bool CSkinArchive::ReadFile(const std::string& nameUtf8, std::vector<unsigned char>& bytes)
+bool CMemoryZip::ReadFile(const std::string& nameUtf8, std::vector<unsigned char>& bytes)
 {
     bytes.clear();
-    unzFile file = static_cast<unzFile>(TheArchive().file.get());
+    unzFile file = static_cast<unzFile>(m_state->file.get());
     if (!file || nameUtf8.empty())
         return false;
     // 1: the names compare exactly, as the skins spell them.
@@ -172,4 +161,28 @@ bool CSkinArchive::ReadFile(const std::string& nameUtf8, std::vector<unsigned ch
         return false;
     bytes.swap(content);
     return true;
+}
+
+bool CSkinArchive::OpenFromResource(HINSTANCE instance, UINT id)
+{
+    CMemoryZip& archive = TheArchive();
+    if (archive.IsOpen())
+        return true;
+
+    HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(id), L"ZIPRES");
+    if (!resource)
+        return false;
+    const DWORD size = SizeofResource(instance, resource);
+    HGLOBAL loaded = LoadResource(instance, resource);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    // Resource memory belongs to the module and stays mapped for the life of
+    // the process, so the archive reads it in place.
+    return archive.Open(kArchiveName, static_cast<const unsigned char*>(data), size);
+}
+
+bool CSkinArchive::IsOpen() { return TheArchive().IsOpen(); }
+
+bool CSkinArchive::ReadFile(const std::string& nameUtf8, std::vector<unsigned char>& bytes)
+{
+    return TheArchive().ReadFile(nameUtf8, bytes);
 }
