@@ -134,6 +134,52 @@ protected:
     HWND m_hwnd = nullptr;
 };
 
+// ShowMsgBox runs its own loop: the test speaks to the box from a timer of
+// the owner, as a user would while it is up.
+struct BoxScript {
+    static BoxScript* current;
+    HWND owner = nullptr;
+    int ticks = 0;
+    std::wstring text;
+    std::wstring title;
+    std::vector<POINT> positions;
+    // What the script does once it has looked: click a button, or post quit.
+    enum class Ending { Ok, Close, Quit } ending = Ending::Ok;
+    bool shake = false;
+
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD)
+    {
+        BoxScript& script = *current;
+        HWND box = FindWindowW(L"CustomMsgBoxClass", nullptr);
+        if (!box)
+            return;
+        ++script.ticks;
+        RECT rect = {};
+        GetWindowRect(box, &rect);
+        script.positions.push_back(POINT{rect.left, rect.top});
+        if (script.ticks == 1) {
+            script.text = TextOf(box, L"labelTip");
+            WindowImplBase* skinned = SkinnedWindowOf(box);
+            auto* root = dynamic_cast<CContainerUI*>(skinned->PaintManager().GetRoot());
+            auto* firstRow = dynamic_cast<CContainerUI*>(root->GetItemAt(0));
+            script.title = firstRow->GetItemAt(0)->GetText();
+            if (script.shake)
+                SendMessageW(script.owner, WM_SETCURSOR, reinterpret_cast<WPARAM>(script.owner),
+                             MAKELPARAM(HTERROR, WM_LBUTTONDOWN));
+        }
+        // Looked long enough (a shake lasts 8 ticks of 80 ms).
+        if (script.ticks == (script.shake ? 60 : 2)) {
+            KillTimer(script.owner, id);
+            switch (script.ending) {
+            case Ending::Ok: ClickAt(box, 220, 224); break;
+            case Ending::Close: ClickAt(box, 420, 20); break;
+            case Ending::Quit: PostQuitMessage(7); break;
+            }
+        }
+    }
+};
+BoxScript* BoxScript::current = nullptr;
+
 // Reads the exit menu's item and chooses it (the menu is modal).
 DWORD WINAPI ChooseExitItem(void* parameter)
 {
@@ -260,79 +306,32 @@ TEST_F(MainWindow, ExitMenuOnlyForARightButtonPress)
     EXPECT_TRUE(PumpUntil(5000, [&] { return !IsWindow(window); }));
 }
 
-TEST_F(MainWindow, FailedDownloadShowsTheNetworkBoxAndOkClosesBoth)
+TEST_F(MainWindow, FailedPackageMessagesShowTheirBoxAndEitherButtonClosesBoth)
 {
-    HWND window = Open(L"{\"source\":\"KV\",\"token\":\"abc\"}");
-    PostMessageW(window, WM_DOWNLOAD_RESULT, 1, 0);
-    HWND box = nullptr;
-    ASSERT_TRUE(PumpUntil(10000, [&] { return (box = FindWindowW(L"CustomMsgBoxClass", nullptr)) != nullptr; }));
-    EXPECT_EQ(window, GetWindow(box, GW_OWNER));
-    EXPECT_FALSE(IsWindowEnabled(window));
-    EXPECT_EQ(kNetwork, TextOf(box, L"labelTip"));
-    ClickAt(box, 220, 224);  // btnOk
-    EXPECT_TRUE(PumpUntil(5000, [&] { return !IsWindow(box) && !IsWindow(window); }));
-}
-
-TEST_F(MainWindow, FailedUnpackShowsItsBoxAndTheCloseButtonClosesBoth)
-{
-    HWND window = Open(L"{\"source\":\"KV\",\"token\":\"abc\"}");
-    PostMessageW(window, WM_UNPACK_DONE, 2, 0);
-    HWND box = nullptr;
-    ASSERT_TRUE(PumpUntil(10000, [&] { return (box = FindWindowW(L"CustomMsgBoxClass", nullptr)) != nullptr; }));
-    EXPECT_EQ(kUnpackFailed, TextOf(box, L"labelTip"));
-    ClickAt(box, 420, 20);  // btnClose
-    EXPECT_TRUE(PumpUntil(5000, [&] { return !IsWindow(box) && !IsWindow(window); }));
-}
-
-namespace {
-
-// ShowMsgBox runs its own loop: the test speaks to the box from a timer of
-// the owner, as a user would while it is up.
-struct BoxScript {
-    static BoxScript* current;
-    HWND owner = nullptr;
-    int ticks = 0;
-    std::wstring text;
-    std::wstring title;
-    std::vector<POINT> positions;
-    // What the script does once it has looked: click a button, or post quit.
-    enum class Ending { Ok, Close, Quit } ending = Ending::Ok;
-    bool shake = false;
-
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD)
-    {
-        BoxScript& script = *current;
-        HWND box = FindWindowW(L"CustomMsgBoxClass", nullptr);
-        if (!box)
-            return;
-        ++script.ticks;
-        RECT rect = {};
-        GetWindowRect(box, &rect);
-        script.positions.push_back(POINT{rect.left, rect.top});
-        if (script.ticks == 1) {
-            script.text = TextOf(box, L"labelTip");
-            WindowImplBase* skinned = SkinnedWindowOf(box);
-            auto* root = dynamic_cast<CContainerUI*>(skinned->PaintManager().GetRoot());
-            auto* firstRow = dynamic_cast<CContainerUI*>(root->GetItemAt(0));
-            script.title = firstRow->GetItemAt(0)->GetText();
-            if (script.shake)
-                SendMessageW(script.owner, WM_SETCURSOR, reinterpret_cast<WPARAM>(script.owner),
-                             MAKELPARAM(HTERROR, WM_LBUTTONDOWN));
-        }
-        // Looked long enough (a shake lasts 8 ticks of 80 ms).
-        if (script.ticks == (script.shake ? 60 : 2)) {
-            KillTimer(script.owner, id);
-            switch (script.ending) {
-            case Ending::Ok: ClickAt(box, 220, 224); break;
-            case Ending::Close: ClickAt(box, 420, 20); break;
-            case Ending::Quit: PostQuitMessage(7); break;
-            }
-        }
+    // The box's loop runs inside the handling of the message: the script
+    // acts from a timer of the window.
+    struct Case {
+        UINT message;
+        WPARAM wParam;
+        const std::wstring* text;
+        BoxScript::Ending ending;
+    } const cases[] = {
+        {WM_DOWNLOAD_RESULT, 1, &kNetwork, BoxScript::Ending::Ok},
+        {WM_UNPACK_DONE, 2, &kUnpackFailed, BoxScript::Ending::Close},
+    };
+    for (const Case& c : cases) {
+        HWND window = Open(L"{\"source\":\"KV\",\"token\":\"abc\"}");
+        BoxScript script;
+        script.owner = window;
+        script.ending = c.ending;
+        BoxScript::current = &script;
+        SetTimer(window, 1, 50, &BoxScript::Tick);
+        PostMessageW(window, c.message, c.wParam, 0);
+        EXPECT_TRUE(PumpUntil(20000, [&] { return !IsWindow(window); })) << c.message;
+        EXPECT_EQ(*c.text, script.text);
+        EXPECT_EQ(nullptr, FindWindowW(L"CustomMsgBoxClass", nullptr));
     }
-};
-BoxScript* BoxScript::current = nullptr;
-
-}  // namespace
+}
 
 TEST(MsgBox, ResultsTextsAndTheOwnerClosing)
 {
