@@ -30,7 +30,12 @@ TEST(Launcher, SecondInstanceBringsTheFirstToTheFrontAndExits)
     const ProcessResult second = RunProcess(exe + L" --source=KV --token=t2");
     EXPECT_TRUE(second.started);
     EXPECT_EQ(0u, second.exitCode);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(window) != FALSE; }));
+    // The first one raises its window among the others but does not show
+    // it: a window without its page stays hidden.
+    EXPECT_TRUE(WaitUntil(5000, [&] {
+        return ReadFileBytes(logFile).find("] : OnShowMainWnd enter\r\n", before) != std::string::npos;
+    }));
+    EXPECT_FALSE(IsWindowVisible(window));
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(first.hProcess, 10000));
