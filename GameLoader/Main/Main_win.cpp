@@ -108,8 +108,10 @@ try {
         CoUninitialize();
         return kExitNormal;
     }
-    // Created visible but hidden at once: the window is shown when the page has loaded.
-    if (!mainWindow->Create(nullptr, title.c_str(), WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 0)) {
+    // The window is shown when its page has loaded.  It is created without
+    // WS_VISIBLE: a window made visible and hidden at once may flash on the
+    // screen, and under Wine each show maps a window on the X server.
+    if (!mainWindow->Create(nullptr, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 0, 0)) {
         // No window, so nothing would ever end the loop: end the run here
         // rather than hold the single-instance mutex for good.
         LOG_CALL(0, L"GameLoaderWnd Create false:" << GetLastError());

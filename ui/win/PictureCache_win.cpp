@@ -16,7 +16,14 @@
 namespace {
 
 struct CachedPicture {
+    ~CachedPicture()
+    {
+        if (dc && previous)
+            SelectObject(dc.get(), previous);
+    }
     ScopedBitmap bitmap;
+    ScopedMemoryDc dc;
+    HGDIOBJ previous = nullptr;
     CPicture picture;
 };
 
@@ -97,6 +104,12 @@ const CPicture* GetPicture(const std::string& fileUtf8)
     if (CSkinArchive::ReadFile(fileUtf8, bytes) && DecodePicture(bytes.data(), bytes.size(), picture)) {
         entry = std::make_unique<CachedPicture>();
         entry->bitmap.reset(picture.bitmap);
+        // Drawn from many times per paint: the DC that holds it is kept.
+        entry->dc.reset(CreateCompatibleDC(nullptr));
+        if (entry->dc) {
+            entry->previous = SelectObject(entry->dc.get(), picture.bitmap);
+            picture.dc = entry->dc.get();
+        }
         entry->picture = picture;
     } else {
         UILog(0, L"picture not drawn: " + Utf8ToWide(fileUtf8));

@@ -10,6 +10,7 @@ struct CPicture {
     int width = 0;
     int height = 0;
     bool opaque = false;  // every pixel's alpha is 255: drawn with plain blits
+    HDC dc = nullptr;     // a memory DC holding the bitmap, kept by the cache
 };
 
 // Null when the file is not in the archive or cannot be decoded; the

@@ -1,6 +1,9 @@
 #include "RenderEngine_win.h"
 
 #include <algorithm>
+#include <map>
+#include <optional>
+#include <tuple>
 
 #include "PictureCache_win.h"
 
@@ -35,10 +38,17 @@ void DrawNineGrid(HDC dc, const UIRect& dest, const CPicture& picture, const UIR
     const UIRect visible = dest.Intersect(clip);
     if (visible.IsEmpty() || !picture.bitmap)
         return;
-    ScopedMemoryDc source(CreateCompatibleDC(dc));
+    ScopedMemoryDc ownSource;
+    HDC source = picture.dc;
+    if (!source) {
+        ownSource.reset(CreateCompatibleDC(dc));
+        source = ownSource.get();
+    }
     if (!source)
         return;
-    ScopedSelectObject selected(source.get(), picture.bitmap);
+    std::optional<ScopedSelectObject> selected;
+    if (!picture.dc)
+        selected.emplace(source, picture.bitmap);
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, visible.left, visible.top, visible.right, visible.bottom);
 
@@ -61,31 +71,44 @@ void DrawNineGrid(HDC dc, const UIRect& dest, const CPicture& picture, const UIR
             if (skipMiddle && row == 1 && column == 1)
                 continue;
             const UIRect to{xs[column], ys[row], xs[column + 1], ys[row + 1]};
-            Blend(dc, source.get(), to, sxs[column], sys[row], sws[column], shs[row], picture.opaque);
+            if (to.Intersect(visible).IsEmpty())
+                continue;
+            Blend(dc, source, to, sxs[column], sys[row], sws[column], shs[row], picture.opaque);
         }
     }
     RestoreDC(dc, saved);
 }
 
+namespace {
+
+HFONT SharedFont(const SkinFont& spec)
+{
+    static std::map<std::tuple<std::wstring, int, bool, bool, bool>, ScopedFont> fonts;
+    ScopedFont& font = fonts[std::make_tuple(spec.name, spec.size, spec.bold, spec.underline, spec.italic)];
+    if (!font) {
+        font.reset(CreateFontW(-spec.size, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, spec.italic, spec.underline, FALSE,
+                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                               DEFAULT_PITCH | FF_DONTCARE, spec.name.c_str()));
+    }
+    return font.get();
+}
+
+}  // namespace
+
 void CFontTable::Load(const std::vector<SkinFont>& fonts, int defaultFont)
 {
-    m_fonts.clear();
-    for (const SkinFont& font : fonts) {
-        m_fonts.emplace_back(CreateFontW(-font.size, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic,
-                                         font.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                         font.name.c_str()));
-    }
+    m_specs = fonts;
     m_default = defaultFont;
 }
 
 HFONT CFontTable::Get(int index) const
 {
-    if (index < 0 || index >= static_cast<int>(m_fonts.size()))
+    if (index < 0 || index >= static_cast<int>(m_specs.size()))
         index = m_default;
-    if (index >= 0 && index < static_cast<int>(m_fonts.size()) && m_fonts[static_cast<size_t>(index)])
-        return m_fonts[static_cast<size_t>(index)].get();
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    HFONT font = index >= 0 && index < static_cast<int>(m_specs.size())
+                     ? SharedFont(m_specs[static_cast<size_t>(index)])
+                     : nullptr;
+    return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 CRenderEngine::~CRenderEngine()

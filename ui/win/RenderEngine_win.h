@@ -17,7 +17,10 @@ struct CPicture;
 void DrawNineGrid(HDC dc, const UIRect& dest, const CPicture& picture, const UIRect& corner, const UIRect& clip,
                   bool skipMiddle = false);
 
-// The fonts of one skin.
+// The fonts of one skin, each made when it is first drawn with and then
+// shared by every window of the process that uses the same face, size and
+// style: finding a face is slow (under Wine it reads the whole font list),
+// and a window that stays hidden draws no text.  UI thread only.
 class CFontTable {
 public:
     void Load(const std::vector<SkinFont>& fonts, int defaultFont);
@@ -25,7 +28,7 @@ public:
     HFONT Get(int index) const;
 
 private:
-    std::vector<ScopedFont> m_fonts;
+    std::vector<SkinFont> m_specs;
     int m_default = -1;
 };
 
