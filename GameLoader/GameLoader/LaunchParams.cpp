@@ -5,28 +5,9 @@
 #include <exception>
 
 #include "Common/DecimalText.h"
+#include "GameLoader/JsonText.h"
 
 namespace {
-
-bool ParseJson(const std::string& text, Json::Value& root)
-{
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#endif
-    // The reader's default features: comments allowed, any value at the root.
-    // The reader throws, rather than fails, on values nested beyond its
-    // depth limit; for the launcher that text is simply not JSON it can read.
-    try {
-        Json::Reader reader;
-        return reader.parse(text, root, false);
-    } catch (const std::exception&) {
-        return false;
-    }
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
-}
 
 std::wstring* TextField(LaunchParams& params, const std::string& key)
 {
@@ -48,7 +29,7 @@ CmdJsonReading ReadCmdJson(const std::string& narrowText, LaunchParams& params, 
 {
     CmdJsonReading reading;
     Json::Value root;
-    if (!ParseJson(narrowText, root))
+    if (!ParseJsonText(narrowText, root))
         return reading;
     reading.parsed = true;
     // A number, string, boolean or array at the root has no members: the
