@@ -74,7 +74,7 @@ HRESULT CIeBrowserUI::CallFromPage(const VARIANT& argument, VARIANT* result, UIN
     VariantInit(&text);
     // VariantCopyInd takes a by-reference argument's value; what cannot be
     // turned into text (null, an object without a value) runs no command.
-    HRESULT status = VariantCopyInd(&text, &argument);
+    HRESULT status = VariantCopyInd(&text, const_cast<VARIANT*>(&argument));
     if (SUCCEEDED(status) && text.vt != VT_BSTR)
         status = VariantChangeType(&text, &text, 0, VT_BSTR);
     if (FAILED(status)) {

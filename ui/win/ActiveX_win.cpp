@@ -29,13 +29,17 @@ HRESULT Guarded(const char* where, Body&& body) noexcept
 
 }  // namespace
 
+// Declared by <mshtmhst.h> but missing from the tool chain's uuid library.
+extern "C" const GUID CGID_DocHostCommandHandler = {
+    0xf38bc242, 0xb950, 0x11d1, {0x89, 0x18, 0x00, 0xc0, 0x4f, 0xc2, 0xc8, 0x36}};
+
 // The host side the hosted control talks to: client site, in-place site
 // and frame.  Reference counted on its own, because the control may keep
 // it past our Close; once the owner is gone it answers without it.
 class CActiveXSite : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
 public:
     explicit CActiveXSite(CActiveXUI* owner) : m_owner(owner) { CActiveXUI::AdjustHostReferences(1); }
-    ~CActiveXSite() { CActiveXUI::AdjustHostReferences(-1); }
+    virtual ~CActiveXSite() { CActiveXUI::AdjustHostReferences(-1); }
     CActiveXSite(const CActiveXSite&) = delete;
     CActiveXSite& operator=(const CActiveXSite&) = delete;
 
