@@ -7,7 +7,7 @@
 BridgeCommand ReadBridgeCommand(const std::string& narrowText)
 {
     Json::Value root;
-    if (!ParseJsonText(narrowText, root))
+    if (!ParseLauncherJson(narrowText, root))
         return BridgeCommand::None;
     std::string command;
     try {

@@ -29,7 +29,7 @@ CmdJsonReading ReadCmdJson(const std::string& narrowText, LaunchParams& params, 
 {
     CmdJsonReading reading;
     Json::Value root;
-    if (!ParseJsonText(narrowText, root))
+    if (!ParseLauncherJson(narrowText, root))
         return reading;
     reading.parsed = true;
     // A number, string, boolean or array at the root has no members: the
