@@ -1,0 +1,184 @@
+#include "CIeBrowserUI/IeBrowserUI_win.h"
+
+#include <shellapi.h>
+#include <wininet.h>
+
+#include <cstring>
+#include <exception>
+
+#include "CIeBrowserUI/BridgeRequest.h"
+#include "CIeBrowserUI/PortalUrl.h"
+#include "Common/Text.h"
+#include "Log/Log.h"
+#include "Main/AppGlobals.h"
+#include "Main/WindowMessages.h"
+#include "common/win/BoundaryGuard.h"
+
+namespace {
+
+constexpr HRESULT kResourceNotFound = static_cast<HRESULT>(0x800C0005);  // INET_E_RESOURCE_NOT_FOUND
+constexpr DWORD kSuppressCookiePersist = 3;                               // INTERNET_SUPPRESS_COOKIE_PERSIST
+
+template <typename Body>
+HRESULT Guarded(const char* where, Body&& body) noexcept
+{
+    return GuardBoundary<HRESULT>(
+        E_UNEXPECTED,
+        [where](const char* what) { LOG_CALL(0, where << L": " << AnsiToWide(what)); },
+        std::forward<Body>(body));
+}
+
+}  // namespace
+
+CIeBrowserUI::CIeBrowserUI(HWND mainWindow) : m_hMainWnd(mainWindow), m_sBridgeHost(PortalHost()) {}
+
+STDMETHODIMP CIeBrowserUI::GetExternal(IDispatch** dispatch)
+{
+    if (!dispatch)
+        return E_POINTER;
+    *dispatch = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP CIeBrowserUI::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
+{
+    if (!names || !ids || count == 0)
+        return E_POINTER;
+    if (names[0] && wcscmp(names[0], g_callCppFunc) == 0) {
+        ids[0] = kCallCppFuncDispId;
+        return S_OK;
+    }
+    ids[0] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+}
+
+STDMETHODIMP CIeBrowserUI::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
+                                  VARIANT* result, EXCEPINFO* exception, UINT* argError)
+{
+    if (id == kCallCppFuncDispId && params && params->rgvarg && params->cArgs == 1)
+        return Guarded("CIeBrowserUI::Invoke", [&]() { return CallFromPage(params->rgvarg[0], result, argError); });
+    return CWebBrowserUI::Invoke(id, iid, locale, flags, params, result, exception, argError);
+}
+
+HRESULT CIeBrowserUI::CallFromPage(const VARIANT& argument, VARIANT* result, UINT* argError)
+{
+    // A page the portal links to is not the portal: it must not start the
+    // game with a token of its choice.
+    const std::wstring location = GetLocationURL();
+    if (!IsUrlOnHost(location, m_sBridgeHost)) {
+        LOG_CALL(0, L"g_callCppFunc refused for " << location);
+        return E_ACCESSDENIED;
+    }
+    VARIANT text;
+    VariantInit(&text);
+    // VariantCopyInd takes a by-reference argument's value; what cannot be
+    // turned into text (null, an object without a value) runs no command.
+    HRESULT status = VariantCopyInd(&text, const_cast<VARIANT*>(&argument));
+    if (SUCCEEDED(status) && text.vt != VT_BSTR)
+        status = VariantChangeType(&text, &text, 0, VT_BSTR);
+    if (FAILED(status)) {
+        VariantClear(&text);
+        if (argError)
+            *argError = 0;
+        return DISP_E_TYPEMISMATCH;
+    }
+    std::wstring request;
+    if (text.bstrVal)
+        request.assign(text.bstrVal, SysStringLen(text.bstrVal));
+    VariantClear(&text);
+    const std::wstring reply = CallCppFunc(request, m_hMainWnd);
+    if (result) {
+        VariantInit(result);
+        result->vt = VT_BSTR;
+        result->bstrVal = SysAllocStringLen(reply.data(), static_cast<UINT>(reply.size()));
+    }
+    return S_OK;
+}
+
+std::wstring CallCppFunc(const std::wstring& request, HWND mainWindow)
+{
+    const std::string narrow = WideToMultiByte(request, CP_ACP);
+    switch (ReadBridgeCommand(narrow)) {
+    case BridgeCommand::MinWnd:
+        LOG_CALL(0, L"min_wnd call");
+        PostMessageW(mainWindow, WM_MIN_WND, 0, 0);
+        break;
+    case BridgeCommand::CloseWnd:
+        LOG_CALL(0, L"close_wnd call");
+        PostMessageW(mainWindow, WM_CLOSE_WND, 0, 0);
+        break;
+    case BridgeCommand::OpenGame: {
+        LOG_CALL(0, L"open_game call");
+        char* copy = new char[narrow.size() + 1];
+        std::memcpy(copy, narrow.c_str(), narrow.size() + 1);
+        // Nobody would free the copy of a message that was not posted.
+        if (!PostMessageW(mainWindow, WM_OPEN_GAME, reinterpret_cast<WPARAM>(copy), 0))
+            delete[] copy;
+        break;
+    }
+    case BridgeCommand::WndMouseMove:
+        LOG_CALL(0, L"wnd_mousemove call");
+        PostMessageW(mainWindow, WM_WND_MOUSEMOVE, 0, 0);
+        break;
+    case BridgeCommand::None:
+        break;
+    }
+    return L"{}";
+}
+
+void CWebBrowserEvent::NavigateError(IDispatch*, VARIANT*, VARIANT*, VARIANT* statusCode, VARIANT_BOOL*)
+{
+    // Frames count too: the address is not looked at.
+    if (!statusCode || statusCode->vt != VT_I4 || statusCode->lVal != kResourceNotFound)
+        return;
+    // Once: a page whose frames all fail would otherwise queue one message
+    // box per frame.
+    if (m_bNavigateError)
+        return;
+    m_bNavigateError = true;
+    PostMessageW(m_hMainWnd, WM_WEB_NET_ERROR, 0, 0);
+}
+
+void CWebBrowserEvent::DocumentComplete(IDispatch*, VARIANT*)
+{
+    if (!m_bNavigateError)
+        PostMessageW(m_hMainWnd, WM_WEB_LOADED, 0, 0);
+}
+
+void CWebBrowserEvent::NewWindow3(IDispatch**, VARIANT_BOOL* cancel, DWORD, BSTR, BSTR url)
+{
+    if (cancel)
+        *cancel = VARIANT_TRUE;
+    if (url && SysStringLen(url) > 0)
+        ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void LoadWeb(const LaunchParams& params, CIeBrowserUI* browser, CWebBrowserEventHandler* events)
+{
+    LOG_CALL(2, L"GameLoaderWnd LoadWeb");
+    if (!browser)
+        return;
+    if (events && browser->GetWebBrowserEventHandler() != events)
+        browser->SetWebBrowserEventHandler(events);
+    ScopedComPtr<IWebBrowser2> webBrowser(browser->GetWebBrowser2());
+    if (webBrowser)
+        webBrowser->put_Silent(VARIANT_TRUE);
+    const std::wstring url = MakePortalUrl(PortalBaseUrl(), params);
+    LOG_CALL(2, L"fileparam=" << params.bagFileParam);
+    if (webBrowser)
+        browser->Navigate2(url);
+    browser->SetVisible(false);
+}
+
+bool SuppressCookiePersistence(int installed)
+{
+    if (installed != 1)
+        return false;
+    DWORD option = kSuppressCookiePersist;
+    if (!InternetSetOptionW(nullptr, INTERNET_OPTION_SUPPRESS_BEHAVIOR, &option, sizeof(option))) {
+        LOG_CALL(0, L"InternetSetOptionW SUPPRESS_COOKIE_PERSIST failed " << GetLastError());
+        return false;
+    }
+    return true;
+}

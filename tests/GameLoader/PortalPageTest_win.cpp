@@ -1,0 +1,420 @@
+// The portal page in a skinned window: the launcher's browser control hosts
+// the stand-in WebBrowser control, which plays the page and the browser.
+#include <gtest/gtest.h>
+
+#include <exdispid.h>
+
+#include <memory>
+#include <string>
+
+#include "BrowserControlStandin_win.h"
+#include "CIeBrowserUI/PortalUrl.h"
+#include "Common/Text.h"
+#include "core/Container.h"
+#include "PortalPageWindow_win.h"
+#include "common/win/ScopedHandles.h"
+#include "support/Process_win.h"
+#include "support/StandIns_win.h"
+
+using browser_standin::Page;
+using browser_standin::Record;
+using browser_standin::RecordLines;
+
+namespace {
+
+constexpr LONG kResourceNotFound = static_cast<LONG>(0x800C0005);
+
+void Pump(DWORD milliseconds = 50)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (!CPaintManagerUI::TranslateMessage(&message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+        Sleep(5);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+class PortalPage : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_com.succeeded());
+        ASSERT_TRUE(m_registration.registered());
+        Record().clear();
+        CWindowWnd::SetInstance(GetModuleHandleW(nullptr));
+        CShadowUI::RegisterShadowWindowClass(GetModuleHandleW(nullptr));
+        window = std::make_unique<PortalPageWindow>();
+        ASSERT_TRUE(window->Create(nullptr, L"Zelkmar", WS_POPUP | WS_VISIBLE, 0, 0, 0, 960, 620));
+        Pump();
+        browser = window->Browser();
+        ASSERT_NE(nullptr, browser);
+        ASSERT_TRUE(Page::Exists());
+    }
+    void TearDown() override { Close(); }
+
+    void Close()
+    {
+        if (window && !window->destroyed)
+            DestroyWindow(window->GetHWND());
+        Pump();
+    }
+    // The portal document, as after LoadWeb's navigation.
+    void ShowPortal(const std::wstring& query = L"?fileparam=")
+    {
+        ASSERT_EQ(S_OK, Page::NavigateComplete(PortalBaseUrl() + query));
+    }
+    std::vector<UINT> Messages()
+    {
+        Pump();
+        std::vector<UINT> messages;
+        for (const auto& entry : window->posted)
+            messages.push_back(entry.message);
+        window->posted.clear();
+        return messages;
+    }
+
+    ScopedComInit m_com;
+    browser_standin::ClassRegistration m_registration;
+    std::unique_ptr<PortalPageWindow> window;
+    CIeBrowserUI* browser = nullptr;
+};
+
+std::wstring Bstr(const VARIANT& value)
+{
+    return value.vt == VT_BSTR && value.bstrVal ? std::wstring(value.bstrVal, SysStringLen(value.bstrVal))
+                                                 : std::wstring(L"<not text>");
+}
+
+}  // namespace
+
+TEST_F(PortalPage, ControlIsHostedInPlaceAndFollowsItsRectangleAndVisibility)
+{
+    // The skin's homepage with autonavi, at once (delaycreate false).
+    EXPECT_EQ(std::vector<std::wstring>{L"Navigate2 about:blank flags=null target=null post=null headers=null"},
+              RecordLines(L"Navigate2"));
+    EXPECT_EQ(1u, RecordLines(L"Advise").size());
+    EXPECT_EQ(1u, RecordLines(L"inplace").size());
+    EXPECT_NE(std::wstring::npos, RecordLines(L"inplace")[0].find(L"frame=parent"));
+    const HWND control = Page::Window();
+    ASSERT_TRUE(IsWindow(control));
+    EXPECT_EQ(window->GetHWND(), GetParent(control));
+    RECT rect = {};
+    GetClientRect(control, &rect);
+    EXPECT_EQ(960, rect.right);
+    EXPECT_EQ(620, rect.bottom);
+    EXPECT_TRUE(IsWindowVisible(control));
+
+    browser->SetVisible(false);
+    EXPECT_FALSE(IsWindowVisible(control));
+    browser->SetVisible(true);
+    EXPECT_TRUE(IsWindowVisible(control));
+    // Page 1 of the tab hides page 0 and the browser with it.
+    auto* tab = window->Find<CTabLayoutUI>(L"wizardTab");
+    ASSERT_NE(nullptr, tab);
+    tab->SelectItem(1);
+    EXPECT_FALSE(IsWindowVisible(control));
+    tab->SelectItem(0);
+    EXPECT_TRUE(IsWindowVisible(control));
+
+    DOCHOSTUIINFO info = {};
+    info.cbSize = sizeof(info);
+    ASSERT_EQ(S_OK, Page::HostInfo(&info));
+    EXPECT_EQ(static_cast<DWORD>(DOCHOSTUIFLAG_DIALOG | DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_NO3DOUTERBORDER),
+              info.dwFlags);
+    EXPECT_EQ(static_cast<DWORD>(DOCHOSTUIDBLCLK_DEFAULT), info.dwDoubleClick);
+    EXPECT_EQ(S_FALSE, Page::ContextMenu()) << "the browser's own menu";
+}
+
+TEST_F(PortalPage, LoadWebNavigatesSilentlyToThePortalAndHidesTheControl)
+{
+    const struct {
+        const wchar_t* token;
+        const wchar_t* query;
+    } cases[] = {
+        {L"", L"?fileparam="},
+        {L"abc", L"?fileparam=&token=abc"},
+    };
+    CWebBrowserEvent events(window->GetHWND());
+    for (const auto& entry : cases) {
+        Record().clear();
+        browser->SetVisible(true);
+        LaunchParams params;
+        params.token = entry.token;
+        LoadWeb(params, browser, &events);
+        EXPECT_EQ(&events, browser->GetWebBrowserEventHandler());
+        EXPECT_EQ(std::vector<std::wstring>{L"put_Silent -1"}, RecordLines(L"put_Silent"));
+        EXPECT_EQ(std::vector<std::wstring>{L"Navigate2 " + PortalBaseUrl() + entry.query +
+                                            L" flags=null target=null post=null headers=null"},
+                  RecordLines(L"Navigate2"));
+        EXPECT_FALSE(browser->IsVisible());
+        EXPECT_FALSE(IsWindowVisible(Page::Window()));
+    }
+    LoadWeb(LaunchParams(), nullptr, &events);  // a skin without "ie"
+    browser->SetWebBrowserEventHandler(nullptr);
+}
+
+TEST_F(PortalPage, NavigateCompleteInstallsTheUIHandlerOnEachDocument)
+{
+    ShowPortal();
+    ShowPortal(L"?second");
+    EXPECT_EQ(2u, RecordLines(L"SetUIHandler set").size());
+    DISPID id = 0;
+    EXPECT_EQ(S_OK, Page::LookUp(L"g_callCppFunc", &id));
+    EXPECT_EQ(1000, id);
+    for (const wchar_t* name : {L"G_callCppFunc", L"g_callCppFunc2", L"close"}) {
+        EXPECT_EQ(DISP_E_UNKNOWNNAME, Page::LookUp(name, &id)) << name;
+        EXPECT_EQ(DISPID_UNKNOWN, id);
+    }
+}
+
+TEST_F(PortalPage, BridgeRequestsBecomeTheMainWindowsMessages)
+{
+    ShowPortal();
+    const std::wstring chineseKvext = L"{\"funcation_name\":\"open_game\",\"token\":\"fresh\",\"kvext\":\"区服=1&a=2\"}";
+    const struct {
+        std::wstring request;
+        std::vector<UINT> messages;
+    } cases[] = {
+        {L"{\"funcation_name\":\"min_wnd\"}", {WM_MIN_WND}},
+        {L"{\"funcation_name\":\"close_wnd\"}", {WM_CLOSE_WND}},
+        {L"{\"funcation_name\":\"wnd_mousemove\"}", {WM_WND_MOUSEMOVE}},
+        {chineseKvext, {WM_OPEN_GAME}},
+        {L"{\"function_name\":\"min_wnd\"}", {}},
+        {L"{\"funcation_name\":\"Min_Wnd\"}", {}},
+        {L"[\"min_wnd\"]", {}},
+        {L"42", {}},
+        {L"min_wnd", {}},
+        {L"{\"funcation_name\":7,\"token\":[1]}", {}},
+        {L"{\"a\":" + std::wstring(5000, L'[') + std::wstring(5000, L']') + L",\"funcation_name\":\"min_wnd\"}", {}},
+    };
+    for (const auto& entry : cases) {
+        VARIANT result;
+        VariantInit(&result);
+        EXPECT_EQ(S_OK, Page::CallCppFunc(entry.request, &result)) << entry.request.substr(0, 60);
+        EXPECT_EQ(L"{}", Bstr(result));
+        VariantClear(&result);
+        EXPECT_EQ(entry.messages, Messages()) << entry.request.substr(0, 60);
+    }
+    // The whole request reaches OnOpenGame, in the ANSI code page.
+    ASSERT_EQ(S_OK, Page::CallCppFunc(chineseKvext));
+    Pump();
+    ASSERT_EQ(1u, window->posted.size());
+    EXPECT_EQ(WideToMultiByte(chineseKvext, CP_ACP), window->posted[0].request);
+}
+
+TEST_F(PortalPage, ArgumentsThatAreNotOneTextRunNoCommand)
+{
+    ShowPortal();
+    // A number becomes text first, which is no request.
+    VARIANT number;
+    VariantInit(&number);
+    number.vt = VT_I4;
+    number.lVal = 42;
+    EXPECT_EQ(S_OK, Page::CallCppFunc(&number, 1));
+    // A by-reference text is taken by its value.
+    VARIANT text;
+    VariantInit(&text);
+    text.vt = VT_BSTR;
+    text.bstrVal = SysAllocString(L"{\"funcation_name\":\"min_wnd\"}");
+    VARIANT byRef;
+    byRef.vt = VT_VARIANT | VT_BYREF;
+    byRef.pvarVal = &text;
+    EXPECT_EQ(S_OK, Page::CallCppFunc(&byRef, 1));
+    EXPECT_EQ(std::vector<UINT>{WM_MIN_WND}, Messages());
+    // Null cannot become text.
+    VARIANT null;
+    VariantInit(&null);
+    null.vt = VT_NULL;
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, Page::CallCppFunc(&null, 1));
+    // Zero or two arguments are no bridge call: the event dispatch answers.
+    VARIANT two[2] = {text, text};
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, Page::CallCppFunc(two, 2));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, Page::CallCppFunc(nullptr, 0));
+    // Ten megabytes of page text.
+    EXPECT_EQ(S_OK, Page::CallCppFunc(std::wstring(10 * 1024 * 1024, L'{')));
+    VariantClear(&text);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(PortalPage, BridgeAnswersOnlyWhileThePortalIsShown)
+{
+    const std::wstring request = L"{\"funcation_name\":\"open_game\",\"token\":\"stolen\"}";
+    const struct {
+        std::wstring location;
+        HRESULT result;
+    } cases[] = {
+        {L"https://elsewhere.example/client/index/zelk", E_ACCESSDENIED},
+        {L"http://" + std::wstring(PortalHost()) + L"/client/index/zelk", E_ACCESSDENIED},
+        {L"https://" + std::wstring(PortalHost()) + L".elsewhere.example/", E_ACCESSDENIED},
+        {PortalBaseUrl() + L"?fileparam=&token=abc", S_OK},
+        {L"https://" + std::wstring(PortalHost()) + L"/another/page", S_OK},
+    };
+    for (const auto& entry : cases) {
+        ASSERT_EQ(S_OK, Page::NavigateComplete(entry.location));
+        EXPECT_EQ(entry.result, Page::CallCppFunc(request)) << entry.location;
+        EXPECT_EQ(entry.result == S_OK ? std::vector<UINT>{WM_OPEN_GAME} : std::vector<UINT>{}, Messages())
+            << entry.location;
+    }
+}
+
+TEST_F(PortalPage, PageEventsShowTheWindowUntilThePortalCannotBeReached)
+{
+    CWebBrowserEvent events(window->GetHWND());
+    // No handler attached: events are dropped.
+    EXPECT_EQ(S_OK, Page::DocumentComplete(L"about:blank"));
+    EXPECT_TRUE(Messages().empty());
+    browser->SetWebBrowserEventHandler(&events);
+
+    EXPECT_EQ(S_OK, Page::DocumentComplete(PortalBaseUrl()));
+    EXPECT_EQ(std::vector<UINT>{WM_WEB_LOADED}, Messages());
+    // Another error: the browser's error page shows the window as usual.
+    VARIANT_BOOL cancel = VARIANT_TRUE;
+    EXPECT_EQ(S_OK, Page::NavigateError(PortalBaseUrl(), L"", static_cast<LONG>(0x800C0008), &cancel));
+    EXPECT_EQ(VARIANT_TRUE, cancel) << "the cancel flag is not touched";
+    EXPECT_EQ(S_OK, Page::DocumentComplete(L"res://ieframe.dll/dnserror.htm"));
+    EXPECT_EQ(std::vector<UINT>{WM_WEB_LOADED}, Messages());
+    // The portal cannot be reached, reported for a frame and then for the
+    // page: one message, and no page shows the window any more.
+    cancel = VARIANT_FALSE;
+    EXPECT_EQ(S_OK, Page::NavigateError(L"https://frame.example/", L"ads", kResourceNotFound, &cancel));
+    EXPECT_EQ(VARIANT_FALSE, cancel);
+    EXPECT_EQ(S_OK, Page::NavigateError(PortalBaseUrl(), L"", kResourceNotFound));
+    EXPECT_EQ(S_OK, Page::DocumentComplete(L"res://ieframe.dll/dnserror.htm"));
+    EXPECT_EQ(std::vector<UINT>{WM_WEB_NET_ERROR}, Messages());
+    EXPECT_TRUE(events.m_bNavigateError);
+    browser->SetWebBrowserEventHandler(nullptr);
+}
+
+TEST_F(PortalPage, NewWindowIsCancelledAndOpenedOutside)
+{
+    const std::wstring folder = MakeTempFolder(L"zelk_newwindow");
+    const std::wstring opened = folder + L"\\opened.txt";
+    const std::wstring script = folder + L"\\open.bat";
+    WriteFileBytes(script, "@echo opened> \"" + WideToMultiByte(opened, CP_ACP) + "\"\r\n");
+    CWebBrowserEvent events(window->GetHWND());
+    browser->SetWebBrowserEventHandler(&events);
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    EXPECT_EQ(S_OK, Page::NewWindow3(script, &cancel));
+    EXPECT_EQ(VARIANT_TRUE, cancel);
+    EXPECT_TRUE(RecordLines(L"NewWindow3").empty());
+    EXPECT_TRUE(WaitUntil(15000, [&] { return FileExists(opened); })) << "the shell opened the address";
+    EXPECT_TRUE(Messages().empty());
+    browser->SetWebBrowserEventHandler(nullptr);
+}
+
+TEST_F(PortalPage, HostAnswersCommandsAndEventsItDoesNotKnow)
+{
+    const GUID otherGroup = {0x12345678, 0x1, 0x2, {0, 1, 2, 3, 4, 5, 6, 7}};
+    const struct {
+        const GUID* group;
+        DWORD command;
+        HRESULT result;
+    } commands[] = {
+        {&CGID_DocHostCommandHandler, OLECMDID_SHOWSCRIPTERROR, S_OK},
+        {&CGID_DocHostCommandHandler, OLECMDID_SHOWMESSAGE, OLECMDERR_E_NOTSUPPORTED},
+        {nullptr, OLECMDID_SHOWSCRIPTERROR, OLECMDERR_E_UNKNOWNGROUP},
+        {&otherGroup, OLECMDID_SHOWSCRIPTERROR, OLECMDERR_E_UNKNOWNGROUP},
+    };
+    for (const auto& entry : commands) {
+        VARIANT out;
+        VariantInit(&out);
+        EXPECT_EQ(entry.result, Page::ScriptError(entry.group, entry.command, &out)) << entry.command;
+        if (entry.result == S_OK) {
+            EXPECT_EQ(VT_BOOL, out.vt);
+            EXPECT_EQ(VARIANT_TRUE, out.boolVal) << "scripts go on running";
+        }
+    }
+    EXPECT_EQ(OLECMDERR_E_NOTSUPPORTED, Page::QueryStatus(&CGID_DocHostCommandHandler));
+
+    VARIANT url;
+    VariantInit(&url);
+    const struct {
+        DISPID id;
+        UINT count;
+        VARTYPE type;
+        const IID* iid;
+        HRESULT result;
+    } events[] = {
+        {DISPID_STATUSTEXTCHANGE, 1, VT_BSTR, &IID_NULL, S_OK},
+        {DISPID_NAVIGATECOMPLETE2, 2, VT_BSTR, &IID_IDispatch, E_INVALIDARG},
+        {DISPID_PROGRESSCHANGE, 2, VT_I4, &IID_NULL, DISP_E_MEMBERNOTFOUND},
+        {1000, 0, VT_EMPTY, &IID_NULL, DISP_E_MEMBERNOTFOUND},
+        // Shapes no browser sends: refused before an argument is read.
+        {DISPID_NAVIGATECOMPLETE2, 2, VT_BSTR, &IID_NULL, DISP_E_BADPARAMCOUNT},
+        {DISPID_NAVIGATECOMPLETE2, 1, VT_VARIANT | VT_BYREF, &IID_NULL, DISP_E_BADPARAMCOUNT},
+        {DISPID_NAVIGATEERROR, 2, VT_VARIANT | VT_BYREF, &IID_NULL, DISP_E_BADPARAMCOUNT},
+        {DISPID_NEWWINDOW3, 5, VT_I4, &IID_NULL, DISP_E_BADPARAMCOUNT},
+        {DISPID_DOCUMENTCOMPLETE, 0, VT_EMPTY, &IID_NULL, DISP_E_BADPARAMCOUNT},
+    };
+    CWebBrowserEvent handler(window->GetHWND());
+    browser->SetWebBrowserEventHandler(&handler);
+    for (const auto& entry : events) {
+        VARIANT args[5];
+        for (VARIANT& arg : args) {
+            VariantInit(&arg);
+            arg.vt = entry.type;
+            if (entry.type == (VT_VARIANT | VT_BYREF))
+                arg.pvarVal = &url;
+        }
+        EXPECT_EQ(entry.result, Page::Fire(entry.id, entry.count ? args : nullptr, entry.count, *entry.iid))
+            << entry.id << " with " << entry.count;
+    }
+    EXPECT_TRUE(Messages().empty());
+    browser->SetWebBrowserEventHandler(nullptr);
+}
+
+TEST_F(PortalPage, KeysForThePageGoToTheBrowserFirst)
+{
+    const HWND control = Page::Window();
+    SetFocus(control);
+    ASSERT_EQ(control, GetFocus());
+    MSG key = {};
+    key.hwnd = control;
+    key.message = WM_KEYDOWN;
+    key.wParam = VK_TAB;
+    EXPECT_TRUE(CPaintManagerUI::TranslateMessage(&key));
+    EXPECT_EQ(std::vector<std::wstring>{L"accelerator 256 9"}, RecordLines(L"accelerator"));
+
+    SetFocus(window->GetHWND());
+    MSG elsewhere = {};
+    elsewhere.hwnd = window->GetHWND();
+    elsewhere.message = WM_KEYDOWN;
+    elsewhere.wParam = VK_RETURN;
+    CPaintManagerUI::TranslateMessage(&elsewhere);
+    MSG notKey = {};
+    notKey.hwnd = control;
+    notKey.message = WM_MOUSEMOVE;
+    EXPECT_FALSE(CPaintManagerUI::TranslateMessage(&notKey));
+    EXPECT_EQ(1u, RecordLines(L"accelerator").size());
+}
+
+TEST_F(PortalPage, NothingIsHeldOnceTheWindowCloses)
+{
+    ShowPortal();
+    CWebBrowserEvent events(window->GetHWND());
+    browser->SetWebBrowserEventHandler(&events);
+    ASSERT_EQ(S_OK, Page::CallCppFunc(L"{\"funcation_name\":\"min_wnd\"}"));
+    ASSERT_EQ(S_OK, Page::DocumentComplete(PortalBaseUrl()));
+    EXPECT_GT(CActiveXUI::OutstandingHostReferences(), 0);
+    EXPECT_GT(browser_standin::LiveObjects(), 0);
+
+    Close();
+    EXPECT_TRUE(window->destroyed);
+    EXPECT_FALSE(Page::Exists());
+    EXPECT_EQ(0, CActiveXUI::OutstandingHostReferences());
+    EXPECT_EQ(0, browser_standin::LiveObjects());
+    for (const wchar_t* step : {L"Unadvise", L"InPlaceDeactivate", L"Close", L"SetClientSite null", L"released"})
+        EXPECT_EQ(1u, RecordLines(step).size()) << step;
+}
+
+TEST(CookiePersistence, OnlyAnInstalledGameKeepsNoCookies)
+{
+    EXPECT_FALSE(SuppressCookiePersistence(0));
+    EXPECT_FALSE(SuppressCookiePersistence(2));
+    EXPECT_TRUE(SuppressCookiePersistence(1));
+}
