@@ -17,6 +17,7 @@ class CTabLayoutUI;
 class CProgressUI;
 class CLabelUI;
 class CVerticalLayoutUI;
+class CWebBrowserEventHandler;
 
 // The exit menu's one item.
 constexpr UINT kExitMenuCommand = 16;
@@ -62,6 +63,9 @@ private:
     void OnWebLoaded();
 
     LaunchParams m_launchParams;
+    // Deleted with the window, after the control tree that uses it is gone
+    // (the base's OnFinalMessage releases the tree first).
+    std::unique_ptr<CWebBrowserEventHandler> m_pBrowserEvent;
     CControlUI* m_pIe = nullptr;
     CTabLayoutUI* m_pWizardTab = nullptr;
     CProgressUI* m_pProgress = nullptr;

@@ -1,9 +1,9 @@
 #include "GameLoaderWnd/GameLoaderWnd.h"
 
-#include <wininet.h>
 
 #include <utility>
 
+#include "CIeBrowserUI/IeBrowserUI_win.h"
 #include "Common/DecimalText.h"
 #include "Common/Folders.h"
 #include "CustomMsgBox/CustomMsgBox.h"
@@ -25,17 +25,6 @@ constexpr UINT kMainIconId = 107;
 // The launcher's own game code and its siblings that share this launcher's
 // download page with a picture of their own.
 constexpr const wchar_t* kGameCode = L"zelk";
-
-// The page's cookies live only as long as the launcher runs.
-// (Option 81, INTERNET_OPTION_SUPPRESS_BEHAVIOR; value 3, which mingw's
-// header does not name: INTERNET_SUPPRESS_COOKIE_PERSIST.)
-void KeepNoPersistentCookies()
-{
-    constexpr DWORD kSuppressCookiePersist = 3;
-    DWORD suppress = kSuppressCookiePersist;
-    if (!InternetSetOptionW(nullptr, INTERNET_OPTION_SUPPRESS_BEHAVIOR, &suppress, sizeof suppress))
-        LOG_CALL(0, L"InternetSetOptionW INTERNET_OPTION_SUPPRESS_BEHAVIOR failed:" << GetLastError());
-}
 
 HWND WindowFromId(const std::wstring& text)
 {
@@ -61,10 +50,11 @@ void GameLoaderWnd::OnFinalMessage(HWND window)
         delete this;
 }
 
-CControlUI* GameLoaderWnd::CreateControl(const std::wstring&)
+CControlUI* GameLoaderWnd::CreateControl(const std::wstring& tag)
 {
-    // The browser control of the page comes with the page's own code; until
-    // then the skin's "ie" element builds nothing and the page is not loaded.
+    // The window handle already exists while the skin is built (WM_CREATE).
+    if (_wcsicmp(tag.c_str(), L"IeBrowser") == 0)
+        return new CIeBrowserUI(m_hWnd);
     return nullptr;
 }
 
@@ -73,6 +63,7 @@ bool GameLoaderWnd::ParseCmdJson() { return ::ParseCmdJson(m_launchParams); }
 void GameLoaderWnd::InitWindow()
 {
     SetIcon(kMainIconId);
+    m_pBrowserEvent = std::make_unique<CWebBrowserEvent>(m_hWnd);
 
     m_pIe = m_PaintManager.FindControl(L"ie");
     m_pWizardTab = dynamic_cast<CTabLayoutUI*>(m_PaintManager.FindControl(L"wizardTab"));
@@ -99,8 +90,7 @@ void GameLoaderWnd::InitWindow()
         ::PostMessageW(WindowFromId(m_launchParams.gameMgrId), WM_GAMEMGR_LOADER_READY, 0, 0);
     SaveLoginSource(m_launchParams.source, GetSettingPath());
     LOG_CALL(2, L"m_nGameInstalled is " << m_launchParams.installed);
-    if (m_launchParams.installed == 1)
-        KeepNoPersistentCookies();
+    SuppressCookiePersistence(m_launchParams.installed);
     m_launchParams.bagFileParam = GetBagFileParam(m_launchParams.gameCode);
     LOG_CALL(2, L"GetBagFileParam fileparam=" << m_launchParams.bagFileParam);
     if (m_pWizardTab)
@@ -113,9 +103,7 @@ void GameLoaderWnd::InitWindow()
 
 void GameLoaderWnd::LoadWeb()
 {
-    LOG_CALL(2, L"GameLoaderWnd LoadWeb");
-    if (!m_pIe)
-        return;
+    ::LoadWeb(m_launchParams, dynamic_cast<CIeBrowserUI*>(m_pIe), m_pBrowserEvent.get());
 }
 
 void GameLoaderWnd::MakeGameExePath() { ::MakeGameExePath(m_launchParams); }
