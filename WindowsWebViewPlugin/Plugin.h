@@ -1,17 +1,21 @@
 #pragma once
 // Process-wide state of the plug-in: the bridge instance, the reset, the
 // termination watchdog and the two ways of handing a command to the bridge.
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include <rapidjson/document.h>
 
 class PluginToChromiumBridge;
+struct BrowserOptions;
 
-// Creates the one bridge of the process, or returns null after logging why it
-// could not.  The DLL installs the Windows bridge; native tests install their
-// own bridge over a recording transport.
+// Constructs the one bridge of the process without starting anything: it
+// runs under the plug-in's lock, so it writes no log line.  The bridge's
+// start() then runs outside the lock.  The DLL installs the Windows bridge;
+// native tests install their own bridge over a recording transport.
 using BridgeFactory = std::shared_ptr<PluginToChromiumBridge> (*)();
 void setBridgeFactory(BridgeFactory factory);
 
@@ -29,10 +33,26 @@ void resetPlugin(bool quiet);
 // the instance, so a reset that already happened is not repeated.
 void resetPluginWhileInstance(const PluginToChromiumBridge* bridge);
 
-// Marks a termination as pending and arms a fresh watchdog that resets the
-// plug-in after `delay` unless a reset happens first.
-void startTerminationWatchdog();
+// Step 1 of terminate: marks a termination as pending and makes a fresh
+// watchdog token the current one, before command 47 can be written, so that
+// a "TerminateProcessFinished" that arrives at once resets the plug-in once
+// and disarms the watchdog.
+std::shared_ptr<std::atomic<bool>> beginTermination();
+// Starts the watchdog thread with that token: after the delay it resets the
+// plug-in, unless a reset has happened first (which clears the token).
+void startTerminationWatchdog(std::shared_ptr<std::atomic<bool>> token);
 void setTerminationWatchdogDelay(std::chrono::milliseconds delay);  // tests only
+
+// The bridge's own threads (pipe server, launcher, flush) mark themselves,
+// so that a reset running elsewhere, which waits for them, is never waited
+// for by them in turn.
+void markBridgeThread();
+bool isBridgeThread();
+
+// Runs `store` on the process-wide browser options unless a bridge instance
+// exists; false when one does.  The instance is created and cleared under the
+// same lock, so a setter that succeeds always reaches the next command line.
+bool setBrowserOptionsWhileStopped(const std::function<void(BrowserOptions&)>& store);
 
 // The compact text of a command; empty (after logging why) when it holds a
 // number that JSON cannot carry.  The senders drop an empty text.

@@ -12,13 +12,15 @@
 
 PluginToChromiumBridge::~PluginToChromiumBridge() { stopHeartbeat(); }
 
-void PluginToChromiumBridge::shutdown() { stopHeartbeat(); }
+void PluginToChromiumBridge::shutdown() {
+    stopped = true;
+    stopHeartbeat();
+}
 
 void PluginToChromiumBridge::sendMessage(const std::string& text) {
-    if (terminating) return;
+    if (terminating || stopped) return;
     {
-        std::unique_lock<std::mutex> lock(sendStateMutex);
-        sendStateChanged.wait(lock, [this] { return !flushingPendingMessages; });
+        std::lock_guard<std::mutex> lock(sendStateMutex);
         if (!processInitialized) {
             pendingMessages.push_back(text);
             return;
@@ -28,7 +30,7 @@ void PluginToChromiumBridge::sendMessage(const std::string& text) {
 }
 
 void PluginToChromiumBridge::deliver(const std::string& text) {
-    if (terminating) return;
+    if (terminating || stopped) return;
     // A text has at most as many UTF-16 units as UTF-8 bytes, so only a long
     // one needs counting; counting first keeps a long message from being
     // converted whole only to be cut into packets.
@@ -55,33 +57,80 @@ void PluginToChromiumBridge::sendMultiPartMessage(const std::string& text) {
     // built; each write waits for its completion, so they leave in packet
     // order.  Every packet fits one pipe message by construction.
     forEachMultiPartPacket(messageId, text, [this](std::string_view packet) {
-        if (terminating) return false;
+        if (terminating || stopped) return false;
         writePipeText(packet);
         return true;
     });
 }
 
-void PluginToChromiumBridge::flushPendingMessages() {
-    std::vector<std::string> batch;
+// The pipe server thread.  Hands the flush to a thread of its own, which
+// keeps the bridge alive until it is done.
+void PluginToChromiumBridge::startFlush() {
     {
         std::lock_guard<std::mutex> lock(sendStateMutex);
         if (processInitialized || flushingPendingMessages) return;
         flushingPendingMessages = true;
-        batch.swap(pendingMessages);
     }
-    for (const std::string& text : batch) deliver(text);
-    {
-        std::lock_guard<std::mutex> lock(sendStateMutex);
-        processInitialized = true;
-        flushingPendingMessages = false;
+    std::shared_ptr<PluginToChromiumBridge> self = weak_from_this().lock();
+    if (self) {
+        try {
+            std::thread([self] {
+                markBridgeThread();
+                self->flushPendingMessages();
+            }).detach();
+            return;
+        } catch (const std::exception&) {
+            logError("CreateThread failed");
+        }
     }
-    sendStateChanged.notify_all();
+    // No thread (or a bridge that nobody shares): flush here.
+    flushPendingMessages();
+}
+
+// Takes the held-back list until it is empty; whatever a write throws is
+// logged and costs that one message, and the flag is cleared on every path,
+// so no sender is ever left behind a flush that cannot end.
+void PluginToChromiumBridge::flushPendingMessages() {
+    for (;;) {
+        std::deque<std::string> batch;
+        {
+            std::lock_guard<std::mutex> lock(sendStateMutex);
+            if (pendingMessages.empty() || stopped) {
+                pendingMessages.clear();
+                processInitialized = true;
+                flushingPendingMessages = false;
+                return;
+            }
+            batch.swap(pendingMessages);
+        }
+        for (const std::string& text : batch) {
+            try {
+                deliver(text);
+            } catch (const std::exception& exception) {
+                try {
+                    logError(std::string("[WindowsPluginToChromiumBridge] A held-back message was not sent: ") +
+                             exception.what());
+                } catch (...) {
+                }
+            } catch (...) {
+                try {
+                    logError("[WindowsPluginToChromiumBridge] A held-back message was not sent: unknown exception");
+                } catch (...) {
+                }
+            }
+        }
+    }
+}
+
+bool PluginToChromiumBridge::isProcessInitialized() {
+    std::lock_guard<std::mutex> lock(sendStateMutex);
+    return processInitialized;
 }
 
 void PluginToChromiumBridge::handleIncomingMessage(const std::string& text) {
     if (text == "ProcessInitialized") {
         startHeartbeat();
-        flushPendingMessages();
+        startFlush();
     } else if (text == "TerminateProcessFinished") {
         // May destroy this instance: nothing here touches it afterwards.
         resetPluginWhileInstance(this);
@@ -99,13 +148,22 @@ void PluginToChromiumBridge::startHeartbeat() {
     const std::chrono::milliseconds interval = heartbeatInterval;
     try {
         std::thread([control, interval] {
-            std::unique_lock<std::mutex> lock(control->mutex);
-            while (!control->wake.wait_for(lock, interval, [&] { return !control->running; })) {
-                lock.unlock();
-                // Whichever bridge is the instance now; this thread never
-                // holds on to the one that started it.
-                if (const auto bridge = bridgeInstance()) bridge->sendMessage("Heartbeat");
-                lock.lock();
+            // Nothing may leave a thread body: std::terminate would end the game.
+            try {
+                std::unique_lock<std::mutex> lock(control->mutex);
+                while (!control->wake.wait_for(lock, interval, [&] { return !control->running; })) {
+                    lock.unlock();
+                    // Whichever bridge is the instance now; this thread never
+                    // holds on to the one that started it.
+                    if (const auto bridge = bridgeInstance()) bridge->sendMessage("Heartbeat");
+                    lock.lock();
+                }
+            } catch (const std::exception& exception) {
+                try {
+                    logError(std::string("[WindowsPluginToChromiumBridge] The heartbeat failed: ") + exception.what());
+                } catch (...) {
+                }
+            } catch (...) {
             }
         }).detach();
     } catch (const std::exception&) {
@@ -122,11 +180,14 @@ void PluginToChromiumBridge::stopHeartbeat() {
 }
 
 void PluginToChromiumBridge::terminate() {
+    // Pending before command 47 can be written: a "TerminateProcessFinished"
+    // that comes back at once then resets once and disarms the watchdog.
+    auto token = beginTermination();
     stopHeartbeat();
     webViewRegistry().clear();
     sendMessage("{\"type\": 47}");
     terminating = true;
-    startTerminationWatchdog();
+    startTerminationWatchdog(std::move(token));
 }
 
 std::vector<std::string> PluginToChromiumBridge::getCommandLineArguments() const {

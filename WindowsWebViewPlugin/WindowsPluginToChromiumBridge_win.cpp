@@ -13,34 +13,22 @@
 
 namespace {
 
+ProcessLaunchCalls& processCallsSlot() {
+    static ProcessLaunchCalls calls{&CreateProcessW, &AssignProcessToJobObject, &ResumeThread};
+    return calls;
+}
+
+}  // namespace
+
+const ProcessLaunchCalls& processCalls() { return processCallsSlot(); }
+void setProcessLaunchCalls(const ProcessLaunchCalls& calls) { processCallsSlot() = calls; }
+
+namespace {
+
 constexpr DWORD kReadBufferBytes = 2097152;
 constexpr DWORD kPipeBufferBytes = 1048576;
 constexpr DWORD kRelayReadBytes = 4096;
 constexpr wchar_t kBrowserExecutable[] = L"TelvioWebViewChromium\\Telvio WebView.telvio";
-
-// Owns one kernel handle; `invalid` is the value its API uses for "none".
-class Handle {
-public:
-    Handle() = default;
-    explicit Handle(HANDLE handle) : handle(handle) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() { reset(); }
-    void reset(HANDLE value = nullptr) {
-        if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-        handle = value;
-    }
-    HANDLE get() const { return handle; }
-    HANDLE release() {
-        const HANDLE value = handle;
-        handle = nullptr;
-        return value;
-    }
-    explicit operator bool() const { return handle && handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle = nullptr;
-};
 
 std::wstring wide(const std::string& text) {
     const std::u16string converted = utf8ToUtf16(text);
@@ -77,21 +65,21 @@ struct WindowsPluginToChromiumBridge::SharedState {
     std::atomic<bool> stopping{false};
     // Written once by the server thread; read by writers and the shutdown.
     std::atomic<HANDLE> pipeHandle{INVALID_HANDLE_VALUE};
-    Handle readEvent;  // created before the threads start, signalled by the shutdown to wake the reader
-    Handle serverThread;
-    Handle launcherThread;
+    ScopedHandle readEvent;  // created before the threads start, signalled by the shutdown to wake the reader
+    ScopedHandle serverThread;
+    ScopedHandle launcherThread;
     DWORD serverThreadId = 0;
     DWORD launcherThreadId = 0;
 
     // Written by the launcher thread, read by the shutdown, under relayMutex.
     std::mutex relayMutex;
-    Handle relayWriteEnd;
-    Handle browserProcess;
-    Handle browserThread;
+    ScopedHandle relayWriteEnd;
+    ScopedHandle browserProcess;
+    ScopedHandle browserThread;
     DWORD browserProcessId = 0;
     // Holds the browser process and everything it starts; closing the last
     // handle to it (also when this process dies) ends them all.
-    Handle job;
+    ScopedHandle job;
 
     ~SharedState() {
         const HANDLE pipe = pipeHandle.load();
@@ -101,7 +89,7 @@ struct WindowsPluginToChromiumBridge::SharedState {
 
 struct WindowsPluginToChromiumBridge::WriteRecord {
     OVERLAPPED overlapped{};
-    Handle event;
+    ScopedHandle event;
     // The thread's texts are converted here; it grows to the longest message
     // the thread has written (at most one pipe message) and is kept.
     std::u16string conversion;
@@ -114,19 +102,19 @@ struct ThreadStart {
 };
 }  // namespace
 
+// Runs under the plug-in's lock: builds the name and nothing else.
 WindowsPluginToChromiumBridge::WindowsPluginToChromiumBridge()
-    : pipeName(newPipeName()), state(std::make_shared<SharedState>()) {
-    state->readEvent.reset(createEvent());
-}
+    : pipeName(newPipeName()), state(std::make_shared<SharedState>()) {}
 
 WindowsPluginToChromiumBridge::~WindowsPluginToChromiumBridge() { shutdown(); }
 
 bool WindowsPluginToChromiumBridge::start() {
+    state->readEvent.reset(createEvent());
     unsigned id = 0;
     auto* server = new ThreadStart{state, this};
     state->serverThread.reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, serverThreadEntry, server, 0, &id)));
     state->serverThreadId = id;
-    if (!state->serverThread) {
+    if (!state->serverThread.valid()) {
         delete server;
         logError("CreateThread failed");
         return false;
@@ -135,7 +123,7 @@ bool WindowsPluginToChromiumBridge::start() {
     state->launcherThread.reset(
         reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, launcherThreadEntry, launcher, 0, &id)));
     state->launcherThreadId = id;
-    if (!state->launcherThread) {
+    if (!state->launcherThread.valid()) {
         delete launcher;
         logError("CreateThread failed");
         return false;
@@ -145,21 +133,88 @@ bool WindowsPluginToChromiumBridge::start() {
 
 unsigned __stdcall WindowsPluginToChromiumBridge::serverThreadEntry(void* argument) {
     std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(argument));
+    const std::shared_ptr<SharedState> shared = start->state;
+    markBridgeThread();
     try {
         start->bridge->runPipeServer();
+    } catch (const std::exception& exception) {
+        if (!shared->stopping) logError(std::string("[WindowsPluginToChromiumBridge] The pipe reader failed: ") + exception.what());
     } catch (...) {
-        // Nothing may leave a thread entry; the reader simply ends.
+        if (!shared->stopping) logError("[WindowsPluginToChromiumBridge] The pipe reader failed: unknown exception");
+    }
+    // A reader that ends on its own (disconnect, read failure, an exception)
+    // leaves nobody to hear the browser process: reset as after a
+    // termination, so the engine hears of it and the next create or cookie
+    // command starts a fresh browser process.  The bridge may be destroyed
+    // here, on its own thread; nothing below touches it.
+    if (!shared->stopping) {
+        try {
+            resetPluginWhileInstance(start->bridge);
+        } catch (...) {
+        }
     }
     return 0;
 }
 
 unsigned __stdcall WindowsPluginToChromiumBridge::launcherThreadEntry(void* argument) {
     std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(argument));
+    markBridgeThread();
     try {
         start->bridge->runBrowserProcess();
+    } catch (const std::exception& exception) {
+        try {
+            logError(std::string("[WindowsPluginToChromiumBridge] The launcher thread failed: ") + exception.what());
+        } catch (...) {
+        }
     } catch (...) {
     }
     return 0;
+}
+
+namespace {
+
+// Cancels an overlapped operation and waits until the system is done with
+// its OVERLAPPED record and buffer: only then may either go away.  A wake-up
+// of the event alone does not mean the operation has ended (the shutdown
+// signals it too).
+void cancelAndWait(HANDLE pipe, OVERLAPPED& overlapped) {
+    CancelIoEx(pipe, &overlapped);
+    while (!HasOverlappedIoCompleted(&overlapped)) {
+        if (overlapped.hEvent)
+            WaitForSingleObject(overlapped.hEvent, 10);
+        else
+            Sleep(1);
+    }
+}
+
+enum class ReadResult { Message, MoreData, Stopped, Failed };
+
+}  // namespace
+
+// Whether the client of `pipe` is the browser process this bridge started,
+// or a process of its job.  The browser process is started suspended and its
+// id stored before it runs, so it can never connect before it is known.
+bool WindowsPluginToChromiumBridge::isOwnClient(HANDLE pipe) {
+    ULONG clientId = 0;
+    if (!GetNamedPipeClientProcessId(pipe, &clientId)) {
+        logError("[WindowsPluginToChromiumBridge] GetNamedPipeClientProcessId failed: " +
+                 std::to_string(GetLastError()));
+        return false;
+    }
+    bool own = false;
+    {
+        std::lock_guard<std::mutex> lock(state->relayMutex);
+        own = clientId != 0 && clientId == state->browserProcessId;
+        if (!own && state->job.valid()) {
+            ScopedHandle client(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, clientId));
+            BOOL inJob = FALSE;
+            own = client.valid() && IsProcessInJob(client.get(), state->job.get(), &inJob) && inJob;
+        }
+    }
+    if (!own)
+        logError("[WindowsPluginToChromiumBridge] A pipe client that is not the browser process was refused; process id " +
+                 std::to_string(clientId));
+    return own;
 }
 
 // The server thread.  Holds its own reference to the shared state: when a
@@ -168,9 +223,12 @@ unsigned __stdcall WindowsPluginToChromiumBridge::launcherThreadEntry(void* argu
 void WindowsPluginToChromiumBridge::runPipeServer() {
     const std::shared_ptr<SharedState> shared = state;
     const std::wstring name = wide(pipeName);
-    HANDLE pipe = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                                   PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES,
-                                   kPipeBufferBytes, kPipeBufferBytes, 0, nullptr);
+    // The first instance only, so that no other server holds the name before
+    // us, and no client from another machine.
+    HANDLE pipe = CreateNamedPipeW(name.c_str(),
+                                   PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                   PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
+                                   PIPE_UNLIMITED_INSTANCES, kPipeBufferBytes, kPipeBufferBytes, 0, nullptr);
     if (pipe == INVALID_HANDLE_VALUE) {
         logError("CreateNamedPipe failed");
         return;
@@ -179,36 +237,80 @@ void WindowsPluginToChromiumBridge::runPipeServer() {
 
     OVERLAPPED readOverlapped{};
     readOverlapped.hEvent = shared->readEvent.get();
-    if (shared->stopping) return;
-    if (!ConnectNamedPipe(pipe, &readOverlapped)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_PIPE_CONNECTED) {
-            SetEvent(readOverlapped.hEvent);
-        } else if (error != ERROR_IO_PENDING) {
-            logError("[WindowsPluginToChromiumBridge] ConnectNamedPipe returned an unexpected error: " +
-                     std::to_string(error));
-            return;
+    // Until a client connects that is our browser process; any other is
+    // dropped and the pipe listens again.
+    for (;;) {
+        if (shared->stopping) return;
+        readOverlapped = OVERLAPPED{};
+        readOverlapped.hEvent = shared->readEvent.get();
+        if (!ConnectNamedPipe(pipe, &readOverlapped)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_PIPE_CONNECTED) {
+                SetEvent(readOverlapped.hEvent);
+            } else if (error == ERROR_IO_PENDING) {
+                WaitForSingleObject(readOverlapped.hEvent, INFINITE);
+                if (shared->stopping) {
+                    cancelAndWait(pipe, readOverlapped);
+                    return;
+                }
+            } else {
+                logError("[WindowsPluginToChromiumBridge] ConnectNamedPipe returned an unexpected error: " +
+                         std::to_string(error));
+                return;
+            }
         }
+        ResetEvent(readOverlapped.hEvent);
+        if (shared->stopping) return;
+        if (isOwnClient(pipe)) break;
+        DisconnectNamedPipe(pipe);
     }
-    WaitForSingleObject(readOverlapped.hEvent, INFINITE);
-    if (shared->stopping) return;
 
     std::vector<char> buffer(kReadBufferBytes);  // one buffer for the thread's life
-    while (!shared->stopping) {
-        DWORD bytes = 0;
+    // One overlapped read into the buffer, waited for.  Leaves no read
+    // pending whatever it returns.
+    const auto readOnce = [&](DWORD& bytes, DWORD& error) {
+        bytes = 0;
+        readOverlapped = OVERLAPPED{};
+        readOverlapped.hEvent = shared->readEvent.get();
         BOOL ok = ReadFile(pipe, buffer.data(), kReadBufferBytes, &bytes, &readOverlapped);
-        DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+        error = ok ? ERROR_SUCCESS : GetLastError();
         if (!ok && error == ERROR_IO_PENDING) {
             WaitForSingleObject(readOverlapped.hEvent, INFINITE);
-            if (shared->stopping) break;
+            if (shared->stopping) {
+                cancelAndWait(pipe, readOverlapped);
+                return ReadResult::Stopped;
+            }
             ok = GetOverlappedResult(pipe, &readOverlapped, &bytes, FALSE);
             error = ok ? ERROR_SUCCESS : GetLastError();
-        } else if (ok) {
+        } else if (ok || error == ERROR_MORE_DATA) {
             // Completed at once: the event is signalled as well; clear it so
             // that the next wait waits for its own read.
             ResetEvent(readOverlapped.hEvent);
         }
-        if (!ok) {
+        if (ok) return ReadResult::Message;
+        return error == ERROR_MORE_DATA ? ReadResult::MoreData : ReadResult::Failed;
+    };
+
+    while (!shared->stopping) {
+        DWORD bytes = 0;
+        DWORD error = ERROR_SUCCESS;
+        ReadResult result = readOnce(bytes, error);
+        if (result == ReadResult::MoreData) {
+            // A message longer than the buffer: read the rest of it and drop
+            // it whole.  One message is lost instead of the bridge.
+            uint64_t dropped = bytes;
+            while ((result = readOnce(bytes, error)) == ReadResult::MoreData) dropped += bytes;
+            if (result == ReadResult::Message) {
+                dropped += bytes;
+                logError("[WindowsPluginToChromiumBridge] An incoming message of " + std::to_string(dropped) +
+                         " bytes is longer than the read buffer of " + std::to_string(kReadBufferBytes) +
+                         " bytes and was dropped.");
+                continue;
+            }
+        }
+        if (result == ReadResult::Stopped) break;
+        if (result == ReadResult::Failed) {
+            if (shared->stopping) break;
             if (error == ERROR_BROKEN_PIPE) {
                 logError("Pipe client disconnected.");
             } else {
@@ -280,7 +382,7 @@ void WindowsPluginToChromiumBridge::runBrowserProcess() {
         startFailed();
         return;
     }
-    Handle relayReadEnd(readEnd);
+    ScopedHandle relayReadEnd(readEnd);
     {
         std::lock_guard<std::mutex> lock(shared->relayMutex);
         shared->relayWriteEnd.reset(writeEnd);
@@ -302,33 +404,68 @@ void WindowsPluginToChromiumBridge::runBrowserProcess() {
     std::wstring buffer = wide(commandLine);
     buffer.push_back(L'\0');
 
-    Handle job(CreateJobObjectW(nullptr, nullptr));
-    if (job) {
+    // The job holds the browser process and everything it starts; closing
+    // its last handle (also when this process dies) ends them all.  Without
+    // the kill-on-close limit a job would only get in the way: the browser
+    // process then runs without one.
+    ScopedHandle job(CreateJobObjectW(nullptr, nullptr));
+    if (job.valid()) {
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+            logError("[WindowsPluginToChromiumBridge] SetInformationJobObject failed: " +
+                     std::to_string(GetLastError()) + "; the browser process runs without a job");
+            job.reset();
+        }
+    } else {
+        logError("[WindowsPluginToChromiumBridge] CreateJobObject failed: " + std::to_string(GetLastError()) +
+                 "; the browser process runs without a job");
     }
 
     if (shared->stopping) return;
     PROCESS_INFORMATION processInformation{};
     // Started suspended so that it is in the job before it can start a
     // child of its own.
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
-                        &processInformation)) {
+    if (!processCalls().createProcess(nullptr, buffer.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                                      nullptr, &startup, &processInformation)) {
         const DWORD error = GetLastError();
         logError("[WindowsPluginToChromiumBridge] CreateProcess failed. Last error: " + std::to_string(error) +
                  ", command line: " + commandLine);
         startFailed();
         return;
     }
-    if (job) AssignProcessToJobObject(job.get(), processInformation.hProcess);
-    ResumeThread(processInformation.hThread);
+    ScopedHandle process(processInformation.hProcess);
+    ScopedHandle primaryThread(processInformation.hThread);
+    if (job.valid() && !processCalls().assignProcessToJobObject(job.get(), process.get())) {
+        logError("[WindowsPluginToChromiumBridge] AssignProcessToJobObject failed: " +
+                 std::to_string(GetLastError()) + "; the browser process runs without a job");
+        job.reset();
+    }
     {
+        // Known before the process runs, so that the pipe server can tell
+        // its connection from anybody else's.
         std::lock_guard<std::mutex> lock(shared->relayMutex);
-        shared->browserProcess.reset(processInformation.hProcess);
-        shared->browserThread.reset(processInformation.hThread);
         shared->browserProcessId = processInformation.dwProcessId;
         shared->job.reset(job.release());
+    }
+    if (processCalls().resumeThread(primaryThread.get()) == static_cast<DWORD>(-1)) {
+        // A browser process that never runs would hold every message back
+        // for ever: end it and fail the start as a missing executable does.
+        logError("[WindowsPluginToChromiumBridge] ResumeThread failed: " + std::to_string(GetLastError()) +
+                 ", command line: " + commandLine);
+        TerminateProcess(process.get(), 1);
+        {
+            std::lock_guard<std::mutex> lock(shared->relayMutex);
+            shared->browserProcessId = 0;
+            shared->job.reset();
+        }
+        startFailed();
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(shared->relayMutex);
+        shared->browserProcess.reset(process.release());
+        shared->browserThread.reset(primaryThread.release());
     }
 
     // The plug-in keeps its own write end open, so the read never sees the
@@ -346,14 +483,21 @@ void WindowsPluginToChromiumBridge::runBrowserProcess() {
 }
 
 WindowsPluginToChromiumBridge::WriteRecord& WindowsPluginToChromiumBridge::writeRecordOfThisThread() {
-    std::lock_guard<std::mutex> lock(writeMutex);
-    std::unique_ptr<WriteRecord>& record = writeOverlappeds[GetCurrentThreadId()];
-    if (!record) {
-        record = std::make_unique<WriteRecord>();
-        record->event.reset(createEvent());
-        record->overlapped.hEvent = record->event.get();
+    const DWORD thread = GetCurrentThreadId();
+    {
+        std::lock_guard<std::mutex> lock(writeMutex);
+        const auto found = writeOverlappeds.find(thread);
+        if (found != writeOverlappeds.end()) return *found->second;
     }
-    return *record;
+    // Made outside the lock: a failed event is logged, and no log line is
+    // written under a plug-in lock.  Only this thread adds its own entry.
+    auto record = std::make_unique<WriteRecord>();
+    record->event.reset(createEvent());
+    record->overlapped.hEvent = record->event.get();
+    std::lock_guard<std::mutex> lock(writeMutex);
+    std::unique_ptr<WriteRecord>& slot = writeOverlappeds[thread];
+    if (!slot) slot = std::move(record);
+    return *slot;
 }
 
 // Any thread; writes from different threads use different records, and each
@@ -409,7 +553,7 @@ void WindowsPluginToChromiumBridge::shutdown() {
         CancelIoEx(pipe(), nullptr);
         DisconnectNamedPipe(pipe());
     }
-    if (shared->serverThread && shared->serverThreadId != self) {
+    if (shared->serverThread.valid() && shared->serverThreadId != self) {
         while (WaitForSingleObject(shared->serverThread.get(), 20) == WAIT_TIMEOUT) {
             if (pipe() != INVALID_HANDLE_VALUE) {
                 CancelIoEx(pipe(), nullptr);
@@ -421,20 +565,20 @@ void WindowsPluginToChromiumBridge::shutdown() {
         SetEvent(shared->readEvent.get());
     }
 
-    if (shared->launcherThread && shared->launcherThreadId != self) {
+    if (shared->launcherThread.valid() && shared->launcherThreadId != self) {
         while (WaitForSingleObject(shared->launcherThread.get(), 0) == WAIT_TIMEOUT) {
             CancelSynchronousIo(shared->launcherThread.get());
             {
                 std::lock_guard<std::mutex> lock(shared->relayMutex);
                 DWORD written = 0;
-                if (shared->relayWriteEnd) WriteFile(shared->relayWriteEnd.get(), "\n", 1, &written, nullptr);
+                if (shared->relayWriteEnd.valid()) WriteFile(shared->relayWriteEnd.get(), "\n", 1, &written, nullptr);
             }
             WaitForSingleObject(shared->launcherThread.get(), 20);
         }
     }
 
     std::lock_guard<std::mutex> lock(shared->relayMutex);
-    if (shared->browserProcess) {
+    if (shared->browserProcess.valid()) {
         TerminateProcess(shared->browserProcess.get(), 0);
         shared->browserProcess.reset();
         shared->browserThread.reset();
@@ -442,11 +586,7 @@ void WindowsPluginToChromiumBridge::shutdown() {
     shared->job.reset();
 }
 
+// Under the plug-in's lock: constructs only; start() runs outside it.
 std::shared_ptr<PluginToChromiumBridge> createPlatformBridge() {
-    auto bridge = std::make_shared<WindowsPluginToChromiumBridge>();
-    if (!bridge->start()) {
-        bridge->shutdown();
-        return nullptr;
-    }
-    return bridge;
+    return std::make_shared<WindowsPluginToChromiumBridge>();
 }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -30,6 +31,10 @@ public:
     std::vector<EngineCall> calls();
     std::vector<EngineCall> callsOf(const std::string& callback);
     void clear();
+    // Called with every call after it is recorded, on the calling thread
+    // (null: none).  Set it while no plug-in thread reports.
+    void setHook(std::function<void(const EngineCall&)> hook);
+    void callHook(const EngineCall& call);
     // Waits until `predicate(calls)` holds; false after `timeoutMs`.
     template <typename Predicate>
     bool waitFor(Predicate predicate, int timeoutMs = 5000) {
@@ -41,6 +46,8 @@ private:
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<EngineCall> recorded;
+    std::mutex hookMutex;
+    std::function<void(const EngineCall&)> hook;  // guarded by hookMutex
 };
 
 void initializeWithRecorder();
@@ -53,6 +60,15 @@ public:
     bool waitForWritten(size_t count, int timeoutMs = 5000);
     // How long each write takes, as a pipe write waits for its reader.
     std::atomic<int> writeMicroseconds{0};
+    // Called with each text before it is written, on the writing thread; may
+    // throw, as a failing write would.  Set before the writes begin.
+    std::function<void(const std::string&)> onWrite;
+    // Called when the bridge shuts down, before the base part does.
+    std::function<void()> onShutdown;
+    void shutdown() override;
+    bool start() override;
+    // Waits until the held-back messages are flushed; false after `timeoutMs`.
+    bool waitForInitialized(int timeoutMs = 5000);
 
 protected:
     void writePipeMessage(const std::u16string& messageWithTerminator) override;
@@ -68,6 +84,8 @@ struct RecordingBridges {
     static void install();
     static std::shared_ptr<RecordingBridge> current();
     static int created();
+    // The next bridge's start() logs "CreateThread failed" and fails.
+    static void failNextStart();
 };
 
 class PluginTest : public ::testing::Test {
