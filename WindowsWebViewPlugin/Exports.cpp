@@ -7,6 +7,7 @@
 #include "BrowserOptions.h"
 #include "ChromiumWebViewProxy.h"
 #include "ExportGuard.h"
+#include "CommandSending.h"
 #include "Plugin.h"
 #include "PluginToChromiumBridge.h"
 #include "WebViewRegistry.h"

@@ -6,16 +6,13 @@
 #include <mutex>
 #include <thread>
 
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
-
+#include "BridgeHost.h"
 #include "BrowserOptions.h"
 #include "EngineCallbacks.h"
-#include "JsonWriter.h"
+#include "PlatformBridge.h"
 #include "PluginToChromiumBridge.h"
+#include "WebViewMessages.h"
 #include "WebViewRegistry.h"
-
-std::shared_ptr<PluginToChromiumBridge> createPlatformBridge();
 
 namespace {
 
@@ -33,6 +30,21 @@ std::shared_ptr<std::atomic<bool>> watchdogToken;  // guarded by resetMutex
 std::atomic<long long> watchdogDelayMs{4000};
 std::atomic<BridgeFactory> bridgeFactory{&createPlatformBridge};
 thread_local bool onBridgeThread = false;
+
+void resetPluginIf(bool quiet, const std::shared_ptr<std::atomic<bool>>& requiredToken,
+                   const PluginToChromiumBridge* requiredBridge);
+
+// The plug-in as the bridge sees it (BridgeHost.h).
+class PluginBridgeHost final : public BridgeHost {
+public:
+    void handleIncomingText(const std::string& text) override { handleBridgeMessage(text); }
+    void terminationFinished(const PluginToChromiumBridge* bridge) override { resetPluginIf(false, nullptr, bridge); }
+    std::shared_ptr<PluginToChromiumBridge> currentBridge() override { return bridgeInstance(); }
+    std::shared_ptr<std::atomic<bool>> beginTermination() override;
+    void startTerminationWatchdog(std::shared_ptr<std::atomic<bool>> token) override;
+    void markBridgeThread() override { onBridgeThread = true; }
+};
+PluginBridgeHost host;
 
 // Runs `body`, logging what escapes it instead of letting it end a thread.
 template <typename Body>
@@ -114,8 +126,7 @@ void resetPluginWhileInstance(const PluginToChromiumBridge* bridge) {
     resetPluginIf(false, nullptr, bridge);
 }
 
-void markBridgeThread() { onBridgeThread = true; }
-bool isBridgeThread() { return onBridgeThread; }
+BridgeHost& bridgeHost() { return host; }
 
 bool setBrowserOptionsWhileStopped(const std::function<void(BrowserOptions&)>& store) {
     std::lock_guard<std::mutex> lock(browserOptionsMutex());
@@ -126,16 +137,19 @@ bool setBrowserOptionsWhileStopped(const std::function<void(BrowserOptions&)>& s
 
 void setTerminationWatchdogDelay(std::chrono::milliseconds delay) { watchdogDelayMs = delay.count(); }
 
-std::shared_ptr<std::atomic<bool>> beginTermination() {
+std::shared_ptr<std::atomic<bool>> PluginBridgeHost::beginTermination() {
     auto token = std::make_shared<std::atomic<bool>>(true);
-    std::lock_guard<std::mutex> lock(resetMutex);
-    terminationPending = true;
-    if (watchdogToken) watchdogToken->exchange(false);
-    watchdogToken = token;
+    {
+        std::lock_guard<std::mutex> lock(resetMutex);
+        terminationPending = true;
+        if (watchdogToken) watchdogToken->exchange(false);
+        watchdogToken = token;
+    }
+    webViewRegistry().clear();
     return token;
 }
 
-void startTerminationWatchdog(std::shared_ptr<std::atomic<bool>> token) {
+void PluginBridgeHost::startTerminationWatchdog(std::shared_ptr<std::atomic<bool>> token) {
     const std::chrono::milliseconds delay(watchdogDelayMs.load());
     try {
         std::thread([token, delay] {
@@ -152,31 +166,8 @@ void startTerminationWatchdog(std::shared_ptr<std::atomic<bool>> token) {
     }
 }
 
-std::string serializeCommand(const rapidjson::Document& command) {
-    rapidjson::StringBuffer buffer;
-    JsonWriter writer(buffer);
-    // The writer stops at a number JSON cannot hold (NaN, infinity); half a
-    // command must never reach the browser process.
-    if (!command.Accept(writer)) {
-        const auto type = command.FindMember("type");
-        logError("[ChromiumWebViewProxy] A command holds a number that JSON cannot carry and is not sent; type " +
-                 std::to_string(type != command.MemberEnd() && type->value.IsInt() ? type->value.GetInt() : -1));
-        return {};
-    }
-    return std::string(buffer.GetString(), buffer.GetSize());
-}
-
-void sendCommand(const rapidjson::Document& command) {
-    const std::string text = serializeCommand(command);
-    if (text.empty()) return;
-    if (const auto bridge = bridgeInstance()) bridge->sendMessage(text);
-}
-
-void sendCommandStartingBrowser(const rapidjson::Document& command) {
-    const std::string text = serializeCommand(command);
-    if (text.empty()) return;
+std::shared_ptr<PluginToChromiumBridge> bridgeInstanceOrNew(std::shared_ptr<PluginToChromiumBridge>& created) {
     std::shared_ptr<PluginToChromiumBridge> bridge;
-    std::shared_ptr<PluginToChromiumBridge> created;
     {
         // Under the lock, so that the engine's thread and the render thread
         // never start two browser processes.  A reset that runs is waited
@@ -188,7 +179,7 @@ void sendCommandStartingBrowser(const rapidjson::Document& command) {
         if (resetRunning && !onBridgeThread) resetFinished.wait(lock, [] { return !resetRunning; });
         bridge = std::atomic_load(&instance);
         if (!bridge) {
-            created = bridgeFactory.load()();
+            created = bridgeFactory.load()(host);
             if (created) {
                 std::lock_guard<std::mutex> optionsLock(browserOptionsMutex());
                 std::atomic_store(&instance, created);
@@ -196,13 +187,13 @@ void sendCommandStartingBrowser(const rapidjson::Document& command) {
             bridge = created;
         }
     }
-    if (!bridge) {
-        // No bridge for this platform: the engine hears that nothing runs.
-        resetPlugin(false);
-        return;
-    }
-    bridge->sendMessage(text);
+    // No bridge for this platform: the engine hears that nothing runs.
+    if (!bridge) resetPlugin(false);
+    return bridge;
+}
+
+void startNewBridge(const std::shared_ptr<PluginToChromiumBridge>& bridge) {
     // Threads start outside the lock: a failure is logged, and the log
     // callback may call back into the plug-in.
-    if (created && !created->start()) resetPluginWhileInstance(created.get());
+    if (!bridge->start()) resetPluginWhileInstance(bridge.get());
 }

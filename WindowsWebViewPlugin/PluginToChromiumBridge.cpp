@@ -5,10 +5,7 @@
 #include "BrowserOptions.h"
 #include "EngineCallbacks.h"
 #include "MultiPartMessage.h"
-#include "Plugin.h"
 #include "Utf.h"
-#include "WebViewRegistry.h"
-#include "WebViewMessages.h"
 
 PluginToChromiumBridge::~PluginToChromiumBridge() { stopHeartbeat(); }
 
@@ -75,7 +72,7 @@ void PluginToChromiumBridge::startFlush() {
     if (self) {
         try {
             std::thread([self] {
-                markBridgeThread();
+                self->host.markBridgeThread();
                 self->flushPendingMessages();
             }).detach();
             return;
@@ -133,9 +130,9 @@ void PluginToChromiumBridge::handleIncomingMessage(const std::string& text) {
         startFlush();
     } else if (text == "TerminateProcessFinished") {
         // May destroy this instance: nothing here touches it afterwards.
-        resetPluginWhileInstance(this);
+        host.terminationFinished(this);
     } else {
-        handleBridgeMessage(text);
+        host.handleIncomingText(text);
     }
 }
 
@@ -147,7 +144,8 @@ void PluginToChromiumBridge::startHeartbeat() {
     }
     const std::chrono::milliseconds interval = heartbeatInterval;
     try {
-        std::thread([control, interval] {
+        BridgeHost* plugin = &host;
+        std::thread([control, interval, plugin] {
             // Nothing may leave a thread body: std::terminate would end the game.
             try {
                 std::unique_lock<std::mutex> lock(control->mutex);
@@ -155,7 +153,7 @@ void PluginToChromiumBridge::startHeartbeat() {
                     lock.unlock();
                     // Whichever bridge is the instance now; this thread never
                     // holds on to the one that started it.
-                    if (const auto bridge = bridgeInstance()) bridge->sendMessage("Heartbeat");
+                    if (const auto bridge = plugin->currentBridge()) bridge->sendMessage("Heartbeat");
                     lock.lock();
                 }
             } catch (const std::exception& exception) {
@@ -182,12 +180,12 @@ void PluginToChromiumBridge::stopHeartbeat() {
 void PluginToChromiumBridge::terminate() {
     // Pending before command 47 can be written: a "TerminateProcessFinished"
     // that comes back at once then resets once and disarms the watchdog.
-    auto token = beginTermination();
+    // The host also empties the registry.
+    auto token = host.beginTermination();
     stopHeartbeat();
-    webViewRegistry().clear();
     sendMessage("{\"type\": 47}");
     terminating = true;
-    startTerminationWatchdog(std::move(token));
+    host.startTerminationWatchdog(std::move(token));
 }
 
 std::vector<std::string> PluginToChromiumBridge::getCommandLineArguments() const {
@@ -196,25 +194,5 @@ std::vector<std::string> PluginToChromiumBridge::getCommandLineArguments() const
         std::lock_guard<std::mutex> lock(browserOptionsMutex());
         options = browserOptions();
     }
-    const auto quoted = [this](const std::string& element) {
-        return shouldQuoteArguments() ? "\"" + element + "\"" : element;
-    };
-    static const std::string targetFrameRateKey = "target-frame-rate";
-    static const std::string cachePathKey = "cache-path";
-
-    std::vector<std::string> arguments;
-    arguments.push_back("--log-severity=" + options.logSeverity);
-    if (options.targetFrameRate != 60)
-        arguments.push_back("--" + targetFrameRateKey + "=" + std::to_string(options.targetFrameRate));
-    if (options.autoplayEnabled) arguments.push_back("--autoplay-policy=no-user-gesture-required");
-    if (!options.cachePath.empty()) arguments.push_back(quoted("--" + cachePathKey + "=" + options.cachePath));
-    if (options.cameraAndMicrophoneEnabled) arguments.push_back("--enable-media-stream");
-    if (!options.userAgent.empty()) arguments.push_back(quoted("--user-agent=" + options.userAgent));
-    if (options.remoteDebuggingPort != 0)
-        arguments.push_back("--remote-debugging-port=" + std::to_string(options.remoteDebuggingPort));
-    if (options.screenSharingEnabled)
-        arguments.push_back("--enable-media-stream --use-fake-ui-for-media-stream");
-    if (options.ignoreCertificateErrors) arguments.push_back("--ignore-certificate-errors");
-    if (!options.commandLineArguments.empty()) arguments.push_back(options.commandLineArguments);
-    return arguments;
+    return browserSwitches(options, shouldQuoteArguments());
 }

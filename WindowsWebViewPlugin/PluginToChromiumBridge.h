@@ -13,9 +13,11 @@
 #include <string_view>
 #include <vector>
 
+#include "BridgeHost.h"
+
 class PluginToChromiumBridge : public std::enable_shared_from_this<PluginToChromiumBridge> {
 public:
-    PluginToChromiumBridge() = default;
+    explicit PluginToChromiumBridge(BridgeHost& host) : host(host) {}
     PluginToChromiumBridge(const PluginToChromiumBridge&) = delete;
     PluginToChromiumBridge& operator=(const PluginToChromiumBridge&) = delete;
     virtual ~PluginToChromiumBridge();
@@ -54,6 +56,9 @@ public:
     void setHeartbeatInterval(std::chrono::milliseconds interval) { heartbeatInterval = interval; }
 
 protected:
+    // The plug-in around the bridge; it outlives every bridge.
+    BridgeHost& host;
+
     // Writes one pipe message: UTF-16 text and its 16-bit NUL.  Called on the
     // sender's thread, concurrently from several threads; returns once the
     // write has finished or failed (failures are logged by the writer).

@@ -26,7 +26,7 @@ void setProcessLaunchCalls(const ProcessLaunchCalls& calls);  // tests only
 
 class WindowsPluginToChromiumBridge : public PluginToChromiumBridge {
 public:
-    WindowsPluginToChromiumBridge();
+    explicit WindowsPluginToChromiumBridge(BridgeHost& host);
     ~WindowsPluginToChromiumBridge() override;
 
     // Starts the pipe server thread and then the launcher thread; false after

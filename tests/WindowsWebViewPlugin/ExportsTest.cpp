@@ -14,6 +14,7 @@ using Options = PluginTest;
 
 class QuotingBridge : public RecordingBridge {
 public:
+    using RecordingBridge::RecordingBridge;
     bool shouldQuoteArguments() const override { return true; }
 };
 
@@ -157,8 +158,8 @@ TEST_F(Options, CommandLineElementsFollowTheOptions) {
           "--enable-media-stream --use-fake-ui-for-media-stream", "--ignore-certificate-errors",
           "--cache-path=\"C:\\My Data\\cache\" --x"}},
     };
-    RecordingBridge plain;
-    QuotingBridge quoting;
+    RecordingBridge plain(bridgeHost());
+    QuotingBridge quoting(bridgeHost());
     for (const auto& c : cases) {
         browserOptions() = BrowserOptions{};
         c.set();
@@ -189,7 +190,7 @@ TEST_F(Options, SettersRefuseWhileABrowserProcessRunsAndResetRestoresDefaults) {
         [] { return WebView_setTargetFrameRate(1); },
     };
     for (auto setter : setters) EXPECT_FALSE(setter());
-    RecordingBridge probe;
+    RecordingBridge probe(bridgeHost());
     EXPECT_EQ(probe.getCommandLineArguments(),
               (std::vector<std::string>{"--log-severity=warning", "--cache-path=kept"}));
 
@@ -215,7 +216,7 @@ TEST_F(Options, SettersRaceResetsOnAnotherThreadSafely) {
     }
     resetter.join();
     resetPlugin(true);
-    RecordingBridge probe;
+    RecordingBridge probe(bridgeHost());
     EXPECT_EQ(probe.getCommandLineArguments(), std::vector<std::string>{"--log-severity=warning"});
 }
 

@@ -9,10 +9,9 @@
 #include <fstream>
 #include <string>
 
+#include "PlatformBridge.h"
 #include "PluginFixture.h"
 #include "WindowsPluginToChromiumBridge_win.h"
-
-std::shared_ptr<PluginToChromiumBridge> createPlatformBridge();
 
 namespace {
 

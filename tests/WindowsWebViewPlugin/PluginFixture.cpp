@@ -73,8 +73,8 @@ std::shared_ptr<RecordingBridge> lastBridge;  // guarded by bridgesMutex
 std::atomic<int> bridgesCreated{0};
 std::atomic<bool> failStart{false};
 
-std::shared_ptr<PluginToChromiumBridge> makeRecordingBridge() {
-    auto bridge = std::make_shared<RecordingBridge>();
+std::shared_ptr<PluginToChromiumBridge> makeRecordingBridge(BridgeHost& host) {
+    auto bridge = std::make_shared<RecordingBridge>(host);
     std::lock_guard<std::mutex> lock(bridgesMutex);
     lastBridge = bridge;
     ++bridgesCreated;

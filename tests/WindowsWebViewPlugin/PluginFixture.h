@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Exports.h"
+#include "CommandSending.h"
 #include "Plugin.h"
 #include "PluginToChromiumBridge.h"
 #include "Utf.h"
@@ -55,6 +56,7 @@ void initializeWithRecorder();
 // The messages written to the "pipe", in the order their writes happened.
 class RecordingBridge : public PluginToChromiumBridge {
 public:
+    explicit RecordingBridge(BridgeHost& host) : PluginToChromiumBridge(host) {}
     std::vector<std::string> written();
     size_t writtenCount();
     bool waitForWritten(size_t count, int timeoutMs = 5000);
