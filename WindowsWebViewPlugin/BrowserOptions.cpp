@@ -28,3 +28,25 @@ std::string mobileUserAgent() {
     return "Mozilla/5.0 (Linux; Android 8.0.0; SM-G950U) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/" +
            version + " Mobile Safari/537.36";
 }
+
+std::vector<std::string> browserSwitches(const BrowserOptions& options, bool quote) {
+    const auto quoted = [quote](const std::string& element) { return quote ? "\"" + element + "\"" : element; };
+    static const std::string targetFrameRateKey = "target-frame-rate";
+    static const std::string cachePathKey = "cache-path";
+
+    std::vector<std::string> arguments;
+    arguments.push_back("--log-severity=" + options.logSeverity);
+    if (options.targetFrameRate != 60)
+        arguments.push_back("--" + targetFrameRateKey + "=" + std::to_string(options.targetFrameRate));
+    if (options.autoplayEnabled) arguments.push_back("--autoplay-policy=no-user-gesture-required");
+    if (!options.cachePath.empty()) arguments.push_back(quoted("--" + cachePathKey + "=" + options.cachePath));
+    if (options.cameraAndMicrophoneEnabled) arguments.push_back("--enable-media-stream");
+    if (!options.userAgent.empty()) arguments.push_back(quoted("--user-agent=" + options.userAgent));
+    if (options.remoteDebuggingPort != 0)
+        arguments.push_back("--remote-debugging-port=" + std::to_string(options.remoteDebuggingPort));
+    if (options.screenSharingEnabled)
+        arguments.push_back("--enable-media-stream --use-fake-ui-for-media-stream");
+    if (options.ignoreCertificateErrors) arguments.push_back("--ignore-certificate-errors");
+    if (!options.commandLineArguments.empty()) arguments.push_back(options.commandLineArguments);
+    return arguments;
+}

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 struct BrowserOptions {
     std::string logSeverity = "warning";
@@ -24,6 +25,10 @@ struct BrowserOptions {
 // holds browserOptionsMutex().
 BrowserOptions& browserOptions();
 std::mutex& browserOptionsMutex();
+
+// Elements 2 to 11 of the browser process's command line (Part 6.1), in
+// their order; `quote` wraps the cache path and user agent elements whole.
+std::vector<std::string> browserSwitches(const BrowserOptions& options, bool quote);
 
 std::string logSeverityForLevel(int32_t level);
 std::string mobileUserAgent();

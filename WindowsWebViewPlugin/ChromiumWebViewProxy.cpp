@@ -4,6 +4,7 @@
 
 #include "EngineCallbacks.h"
 #include "GraphicsManager.h"
+#include "CommandSending.h"
 #include "Plugin.h"
 
 void ChromiumWebViewProxy::handleMessage(const std::string& type, const std::string& data) {

@@ -37,7 +37,18 @@ public:
     // Calls the engine's webview message callback for this record.
     void notifyEngine(const std::string& type, const std::string& data) const;
 
+    // Shared ownership: the engine's handle is one reference (given up by
+    // WebView_destroy), a message being handled for the record another.
+    // The last one to let go deletes the record.  Any thread.
+    void retain() const { references.fetch_add(1, std::memory_order_relaxed); }
+    void release() const {
+        if (references.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+    }
+
     const std::string webViewId;
+
+private:
+    mutable std::atomic<int> references{1};
 };
 
 class WindowsChromiumWebViewProxy : public ChromiumWebViewProxy {

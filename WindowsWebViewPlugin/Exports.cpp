@@ -7,6 +7,7 @@
 #include "BrowserOptions.h"
 #include "ChromiumWebViewProxy.h"
 #include "ExportGuard.h"
+#include "CommandSending.h"
 #include "Plugin.h"
 #include "PluginToChromiumBridge.h"
 #include "WebViewRegistry.h"
@@ -20,12 +21,7 @@ std::string text(const char* value) { return value ? std::string(value) : std::s
 // Every option setter: refused while a browser process runs.
 template <typename Store>
 bool setOption(const char* exportName, Store store) noexcept {
-    return guarded(exportName, false, [&] {
-        if (bridgeInstance()) return false;
-        std::lock_guard<std::mutex> lock(browserOptionsMutex());
-        store(browserOptions());
-        return true;
-    });
+    return guarded(exportName, false, [&] { return setBrowserOptionsWhileStopped(store); });
 }
 
 // Not copied: the engine's text lives until the command has been serialised
@@ -88,7 +84,9 @@ WEBVIEW_EXPORT void WEBVIEW_STDCALL WebView_destroy(void* handle) {
         if (!record) return;
         sendCommand(record->newCommand(Destroy));
         webViewRegistry().remove(record->webViewId);
-        delete record;
+        // Freed now, or by the pipe server thread once the message it is
+        // handling for this record is done.
+        record->release();
     });
 }
 

@@ -1,60 +1,114 @@
 #include "Plugin.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
 
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
-
+#include "BridgeHost.h"
 #include "BrowserOptions.h"
 #include "EngineCallbacks.h"
-#include "JsonWriter.h"
+#include "PlatformBridge.h"
 #include "PluginToChromiumBridge.h"
+#include "WebViewMessages.h"
 #include "WebViewRegistry.h"
-
-std::shared_ptr<PluginToChromiumBridge> createPlatformBridge();
 
 namespace {
 
-// Guards the swap of the bridge instance, its creation, terminationPending
-// and the watchdog token.  Never held while a running bridge shuts down or an
-// engine callback runs; only a bridge whose threads could not all be started
-// is shut down under it, and such a bridge's threads never take it.
+// Guards the bridge instance's creation and clearing, the reset in progress,
+// terminationPending and the watchdog token.  Held only for those fields:
+// never while a bridge shuts down, a log line is written or an engine
+// callback runs.  Lock order: resetMutex, then browserOptionsMutex(), then
+// the registry's mutex.
 std::mutex resetMutex;
-std::shared_ptr<PluginToChromiumBridge> instance;  // atomic_load/atomic_store only
+std::condition_variable resetFinished;
+std::shared_ptr<PluginToChromiumBridge> instance;  // atomic_load/atomic_store; stored under resetMutex
+bool resetRunning = false;                         // guarded by resetMutex
 bool terminationPending = false;                   // guarded by resetMutex
 std::shared_ptr<std::atomic<bool>> watchdogToken;  // guarded by resetMutex
 std::atomic<long long> watchdogDelayMs{4000};
 std::atomic<BridgeFactory> bridgeFactory{&createPlatformBridge};
+thread_local bool onBridgeThread = false;
 
+void resetPluginIf(bool quiet, const std::shared_ptr<std::atomic<bool>>& requiredToken,
+                   const PluginToChromiumBridge* requiredBridge);
+
+// The plug-in as the bridge sees it (BridgeHost.h).
+class PluginBridgeHost final : public BridgeHost {
+public:
+    void handleIncomingText(const std::string& text) override { handleBridgeMessage(text); }
+    void terminationFinished(const PluginToChromiumBridge* bridge) override { resetPluginIf(false, nullptr, bridge); }
+    std::shared_ptr<PluginToChromiumBridge> currentBridge() override { return bridgeInstance(); }
+    std::shared_ptr<std::atomic<bool>> beginTermination() override;
+    void startTerminationWatchdog(std::shared_ptr<std::atomic<bool>> token) override;
+    void markBridgeThread() override { onBridgeThread = true; }
+};
+PluginBridgeHost host;
+
+// Runs `body`, logging what escapes it instead of letting it end a thread.
+template <typename Body>
+void logFailures(const char* where, Body body) noexcept {
+    try {
+        body();
+    } catch (const std::exception& exception) {
+        try {
+            logError(std::string(where) + exception.what());
+        } catch (...) {
+        }
+    } catch (...) {
+        try {
+            logError(std::string(where) + "unknown exception");
+        } catch (...) {
+        }
+    }
+}
+
+// The reset of Part 5.1, in the Part's order: the bridge shuts down while it
+// is still the instance (so browserProcessIsRunning stays true, setters
+// refuse and no command starts a second browser process meanwhile); only
+// then is the instance cleared, the options and the registry returned to
+// their initial state, and the engine told.
 // `requiredToken`/`requiredBridge`: reset only while this watchdog is still
-// armed, or while this bridge is still the instance.
+// armed, or while this bridge is still the instance and nobody resets it.
 void resetPluginIf(bool quiet, const std::shared_ptr<std::atomic<bool>>& requiredToken,
                    const PluginToChromiumBridge* requiredBridge) {
     std::shared_ptr<PluginToChromiumBridge> bridge;
     {
-        std::lock_guard<std::mutex> lock(resetMutex);
+        std::unique_lock<std::mutex> lock(resetMutex);
         if (requiredToken && (!requiredToken->load() || !terminationPending)) return;
-        if (requiredBridge && std::atomic_load(&instance).get() != requiredBridge) return;
+        if (requiredBridge && (resetRunning || std::atomic_load(&instance).get() != requiredBridge)) return;
+        if (resetRunning) {
+            // A bridge thread must not wait: the running reset waits for it.
+            // That reset leaves the same state behind.
+            if (onBridgeThread) return;
+            resetFinished.wait(lock, [] { return !resetRunning; });
+        }
+        resetRunning = true;
         terminationPending = false;
         if (watchdogToken) {
             watchdogToken->exchange(false);
             watchdogToken.reset();
         }
-        bridge = std::atomic_exchange(&instance, std::shared_ptr<PluginToChromiumBridge>());
+        bridge = std::atomic_load(&instance);
     }
     if (bridge) {
         // Ends the threads and the browser process now; the storage goes
         // when the last caller still inside the bridge lets go of it.
-        bridge->shutdown();
-        bridge.reset();
+        logFailures("[WindowsPluginToChromiumBridge] Shutting the bridge down failed: ", [&] { bridge->shutdown(); });
     }
     {
-        std::lock_guard<std::mutex> lock(browserOptionsMutex());
-        browserOptions() = BrowserOptions{};
+        std::lock_guard<std::mutex> lock(resetMutex);
+        {
+            std::lock_guard<std::mutex> optionsLock(browserOptionsMutex());
+            std::atomic_store(&instance, std::shared_ptr<PluginToChromiumBridge>());
+            browserOptions() = BrowserOptions{};
+        }
+        webViewRegistry().clear();
+        resetRunning = false;
     }
-    webViewRegistry().clear();
+    resetFinished.notify_all();
+    bridge.reset();
     if (!quiet) {
         if (const auto callback = engineCallbacks().browserProcessTerminated.load()) callback();
     }
@@ -72,9 +126,18 @@ void resetPluginWhileInstance(const PluginToChromiumBridge* bridge) {
     resetPluginIf(false, nullptr, bridge);
 }
 
+BridgeHost& bridgeHost() { return host; }
+
+bool setBrowserOptionsWhileStopped(const std::function<void(BrowserOptions&)>& store) {
+    std::lock_guard<std::mutex> lock(browserOptionsMutex());
+    if (std::atomic_load(&instance)) return false;
+    store(browserOptions());
+    return true;
+}
+
 void setTerminationWatchdogDelay(std::chrono::milliseconds delay) { watchdogDelayMs = delay.count(); }
 
-void startTerminationWatchdog() {
+std::shared_ptr<std::atomic<bool>> PluginBridgeHost::beginTermination() {
     auto token = std::make_shared<std::atomic<bool>>(true);
     {
         std::lock_guard<std::mutex> lock(resetMutex);
@@ -82,12 +145,20 @@ void startTerminationWatchdog() {
         if (watchdogToken) watchdogToken->exchange(false);
         watchdogToken = token;
     }
+    webViewRegistry().clear();
+    return token;
+}
+
+void PluginBridgeHost::startTerminationWatchdog(std::shared_ptr<std::atomic<bool>> token) {
     const std::chrono::milliseconds delay(watchdogDelayMs.load());
     try {
         std::thread([token, delay] {
-            if (!token->load()) return;
-            std::this_thread::sleep_for(delay);
-            resetPluginIf(false, token, nullptr);
+            // Nothing may leave a thread body: std::terminate would end the game.
+            logFailures("[WindowsPluginToChromiumBridge] The termination watchdog failed: ", [&] {
+                if (!token->load()) return;
+                std::this_thread::sleep_for(delay);
+                resetPluginIf(false, token, nullptr);
+            });
         }).detach();
     } catch (const std::exception&) {
         // Without a watchdog only "TerminateProcessFinished" resets the plug-in.
@@ -95,46 +166,34 @@ void startTerminationWatchdog() {
     }
 }
 
-std::string serializeCommand(const rapidjson::Document& command) {
-    rapidjson::StringBuffer buffer;
-    JsonWriter writer(buffer);
-    // The writer stops at a number JSON cannot hold (NaN, infinity); half a
-    // command must never reach the browser process.
-    if (!command.Accept(writer)) {
-        const auto type = command.FindMember("type");
-        logError("[ChromiumWebViewProxy] A command holds a number that JSON cannot carry and is not sent; type " +
-                 std::to_string(type != command.MemberEnd() && type->value.IsInt() ? type->value.GetInt() : -1));
-        return {};
-    }
-    return std::string(buffer.GetString(), buffer.GetSize());
-}
-
-void sendCommand(const rapidjson::Document& command) {
-    const std::string text = serializeCommand(command);
-    if (text.empty()) return;
-    if (const auto bridge = bridgeInstance()) bridge->sendMessage(text);
-}
-
-void sendCommandStartingBrowser(const rapidjson::Document& command) {
-    const std::string text = serializeCommand(command);
-    if (text.empty()) return;
+std::shared_ptr<PluginToChromiumBridge> bridgeInstanceOrNew(std::shared_ptr<PluginToChromiumBridge>& created) {
     std::shared_ptr<PluginToChromiumBridge> bridge;
-    bool startFailed = false;
     {
         // Under the lock, so that the engine's thread and the render thread
-        // never start two browser processes.
-        std::lock_guard<std::mutex> lock(resetMutex);
+        // never start two browser processes.  A reset that runs is waited
+        // for, so the command goes to the next browser process rather than
+        // to the one that is going away (a bridge thread cannot wait: the
+        // reset waits for it; its command goes to the old bridge and is
+        // dropped with it).
+        std::unique_lock<std::mutex> lock(resetMutex);
+        if (resetRunning && !onBridgeThread) resetFinished.wait(lock, [] { return !resetRunning; });
         bridge = std::atomic_load(&instance);
         if (!bridge) {
-            bridge = bridgeFactory.load()();
-            if (bridge) std::atomic_store(&instance, bridge);
-            startFailed = !bridge;
+            created = bridgeFactory.load()(host);
+            if (created) {
+                std::lock_guard<std::mutex> optionsLock(browserOptionsMutex());
+                std::atomic_store(&instance, created);
+            }
+            bridge = created;
         }
     }
-    if (startFailed) {
-        // The factory has logged why; the engine hears that nothing runs.
-        resetPlugin(false);
-        return;
-    }
-    bridge->sendMessage(text);
+    // No bridge for this platform: the engine hears that nothing runs.
+    if (!bridge) resetPlugin(false);
+    return bridge;
+}
+
+void startNewBridge(const std::shared_ptr<PluginToChromiumBridge>& bridge) {
+    // Threads start outside the lock: a failure is logged, and the log
+    // callback may call back into the plug-in.
+    if (!bridge->start()) resetPluginWhileInstance(bridge.get());
 }

@@ -1,18 +1,23 @@
 #pragma once
-// Process-wide state of the plug-in: the bridge instance, the reset, the
-// termination watchdog and the two ways of handing a command to the bridge.
+// Process-wide state of the plug-in: the bridge instance, its host, the
+// reset and the termination watchdog.  The two ways of handing a command to
+// the bridge are in CommandSending.h.
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
-#include <rapidjson/document.h>
 
+class BridgeHost;
 class PluginToChromiumBridge;
+struct BrowserOptions;
 
-// Creates the one bridge of the process, or returns null after logging why it
-// could not.  The DLL installs the Windows bridge; native tests install their
-// own bridge over a recording transport.
-using BridgeFactory = std::shared_ptr<PluginToChromiumBridge> (*)();
+// Constructs the one bridge of the process without starting anything: it
+// runs under the plug-in's lock, so it writes no log line.  The bridge's
+// start() then runs outside the lock.  The DLL installs the Windows bridge;
+// native tests install their own bridge over a recording transport.
+using BridgeFactory = std::shared_ptr<PluginToChromiumBridge> (*)(BridgeHost& host);
 void setBridgeFactory(BridgeFactory factory);
 
 // The bridge instance, or null while no browser process has been started.
@@ -29,13 +34,20 @@ void resetPlugin(bool quiet);
 // the instance, so a reset that already happened is not repeated.
 void resetPluginWhileInstance(const PluginToChromiumBridge* bridge);
 
-// Marks a termination as pending and arms a fresh watchdog that resets the
-// plug-in after `delay` unless a reset happens first.
-void startTerminationWatchdog();
 void setTerminationWatchdogDelay(std::chrono::milliseconds delay);  // tests only
 
-// The compact text of a command; empty (after logging why) when it holds a
-// number that JSON cannot carry.  The senders drop an empty text.
-std::string serializeCommand(const rapidjson::Document& command);
-void sendCommand(const rapidjson::Document& command);
-void sendCommandStartingBrowser(const rapidjson::Document& command);
+// The plug-in's host for its bridges (BridgeHost.h).
+BridgeHost& bridgeHost();
+
+// Runs `store` on the process-wide browser options unless a bridge instance
+// exists; false when one does.  The instance is created and cleared under the
+// same lock, so a setter that succeeds always reaches the next command line.
+bool setBrowserOptionsWhileStopped(const std::function<void(BrowserOptions&)>& store);
+
+// For sendCommandStartingBrowser: the bridge instance, or a new one made
+// (not yet started) and stored as the instance, which `created` then names
+// as well; null when this platform has no bridge (after a non-quiet reset).
+std::shared_ptr<PluginToChromiumBridge> bridgeInstanceOrNew(std::shared_ptr<PluginToChromiumBridge>& created);
+// Starts a new bridge's threads outside every lock; a bridge that cannot
+// start resets the plug-in.
+void startNewBridge(const std::shared_ptr<PluginToChromiumBridge>& bridge);

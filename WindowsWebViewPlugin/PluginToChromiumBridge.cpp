@@ -5,20 +5,19 @@
 #include "BrowserOptions.h"
 #include "EngineCallbacks.h"
 #include "MultiPartMessage.h"
-#include "Plugin.h"
 #include "Utf.h"
-#include "WebViewRegistry.h"
-#include "WebViewMessages.h"
 
 PluginToChromiumBridge::~PluginToChromiumBridge() { stopHeartbeat(); }
 
-void PluginToChromiumBridge::shutdown() { stopHeartbeat(); }
+void PluginToChromiumBridge::shutdown() {
+    stopped = true;
+    stopHeartbeat();
+}
 
 void PluginToChromiumBridge::sendMessage(const std::string& text) {
-    if (terminating) return;
+    if (terminating || stopped) return;
     {
-        std::unique_lock<std::mutex> lock(sendStateMutex);
-        sendStateChanged.wait(lock, [this] { return !flushingPendingMessages; });
+        std::lock_guard<std::mutex> lock(sendStateMutex);
         if (!processInitialized) {
             pendingMessages.push_back(text);
             return;
@@ -28,7 +27,7 @@ void PluginToChromiumBridge::sendMessage(const std::string& text) {
 }
 
 void PluginToChromiumBridge::deliver(const std::string& text) {
-    if (terminating) return;
+    if (terminating || stopped) return;
     // A text has at most as many UTF-16 units as UTF-8 bytes, so only a long
     // one needs counting; counting first keeps a long message from being
     // converted whole only to be cut into packets.
@@ -55,38 +54,85 @@ void PluginToChromiumBridge::sendMultiPartMessage(const std::string& text) {
     // built; each write waits for its completion, so they leave in packet
     // order.  Every packet fits one pipe message by construction.
     forEachMultiPartPacket(messageId, text, [this](std::string_view packet) {
-        if (terminating) return false;
+        if (terminating || stopped) return false;
         writePipeText(packet);
         return true;
     });
 }
 
-void PluginToChromiumBridge::flushPendingMessages() {
-    std::vector<std::string> batch;
+// The pipe server thread.  Hands the flush to a thread of its own, which
+// keeps the bridge alive until it is done.
+void PluginToChromiumBridge::startFlush() {
     {
         std::lock_guard<std::mutex> lock(sendStateMutex);
         if (processInitialized || flushingPendingMessages) return;
         flushingPendingMessages = true;
-        batch.swap(pendingMessages);
     }
-    for (const std::string& text : batch) deliver(text);
-    {
-        std::lock_guard<std::mutex> lock(sendStateMutex);
-        processInitialized = true;
-        flushingPendingMessages = false;
+    std::shared_ptr<PluginToChromiumBridge> self = weak_from_this().lock();
+    if (self) {
+        try {
+            std::thread([self] {
+                self->host.markBridgeThread();
+                self->flushPendingMessages();
+            }).detach();
+            return;
+        } catch (const std::exception&) {
+            logError("CreateThread failed");
+        }
     }
-    sendStateChanged.notify_all();
+    // No thread (or a bridge that nobody shares): flush here.
+    flushPendingMessages();
+}
+
+// Takes the held-back list until it is empty; whatever a write throws is
+// logged and costs that one message, and the flag is cleared on every path,
+// so no sender is ever left behind a flush that cannot end.
+void PluginToChromiumBridge::flushPendingMessages() {
+    for (;;) {
+        std::deque<std::string> batch;
+        {
+            std::lock_guard<std::mutex> lock(sendStateMutex);
+            if (pendingMessages.empty() || stopped) {
+                pendingMessages.clear();
+                processInitialized = true;
+                flushingPendingMessages = false;
+                return;
+            }
+            batch.swap(pendingMessages);
+        }
+        for (const std::string& text : batch) {
+            try {
+                deliver(text);
+            } catch (const std::exception& exception) {
+                try {
+                    logError(std::string("[WindowsPluginToChromiumBridge] A held-back message was not sent: ") +
+                             exception.what());
+                } catch (...) {
+                }
+            } catch (...) {
+                try {
+                    logError("[WindowsPluginToChromiumBridge] A held-back message was not sent: unknown exception");
+                } catch (...) {
+                }
+            }
+        }
+    }
+}
+
+bool PluginToChromiumBridge::isProcessInitialized() {
+    std::lock_guard<std::mutex> lock(sendStateMutex);
+    return processInitialized;
 }
 
 void PluginToChromiumBridge::handleIncomingMessage(const std::string& text) {
     if (text == "ProcessInitialized") {
         startHeartbeat();
-        flushPendingMessages();
+        startFlush();
     } else if (text == "TerminateProcessFinished") {
         // May destroy this instance: nothing here touches it afterwards.
-        resetPluginWhileInstance(this);
+        host.terminationFinished(this);
     } else {
-        handleBridgeMessage(text);
+        host.handleIncomingText(text);
     }
 }
 
@@ -98,14 +144,24 @@ void PluginToChromiumBridge::startHeartbeat() {
     }
     const std::chrono::milliseconds interval = heartbeatInterval;
     try {
-        std::thread([control, interval] {
-            std::unique_lock<std::mutex> lock(control->mutex);
-            while (!control->wake.wait_for(lock, interval, [&] { return !control->running; })) {
-                lock.unlock();
-                // Whichever bridge is the instance now; this thread never
-                // holds on to the one that started it.
-                if (const auto bridge = bridgeInstance()) bridge->sendMessage("Heartbeat");
-                lock.lock();
+        BridgeHost* plugin = &host;
+        std::thread([control, interval, plugin] {
+            // Nothing may leave a thread body: std::terminate would end the game.
+            try {
+                std::unique_lock<std::mutex> lock(control->mutex);
+                while (!control->wake.wait_for(lock, interval, [&] { return !control->running; })) {
+                    lock.unlock();
+                    // Whichever bridge is the instance now; this thread never
+                    // holds on to the one that started it.
+                    if (const auto bridge = plugin->currentBridge()) bridge->sendMessage("Heartbeat");
+                    lock.lock();
+                }
+            } catch (const std::exception& exception) {
+                try {
+                    logError(std::string("[WindowsPluginToChromiumBridge] The heartbeat failed: ") + exception.what());
+                } catch (...) {
+                }
+            } catch (...) {
             }
         }).detach();
     } catch (const std::exception&) {
@@ -122,11 +178,14 @@ void PluginToChromiumBridge::stopHeartbeat() {
 }
 
 void PluginToChromiumBridge::terminate() {
+    // Pending before command 47 can be written: a "TerminateProcessFinished"
+    // that comes back at once then resets once and disarms the watchdog.
+    // The host also empties the registry.
+    auto token = host.beginTermination();
     stopHeartbeat();
-    webViewRegistry().clear();
     sendMessage("{\"type\": 47}");
     terminating = true;
-    startTerminationWatchdog();
+    host.startTerminationWatchdog(std::move(token));
 }
 
 std::vector<std::string> PluginToChromiumBridge::getCommandLineArguments() const {
@@ -135,25 +194,5 @@ std::vector<std::string> PluginToChromiumBridge::getCommandLineArguments() const
         std::lock_guard<std::mutex> lock(browserOptionsMutex());
         options = browserOptions();
     }
-    const auto quoted = [this](const std::string& element) {
-        return shouldQuoteArguments() ? "\"" + element + "\"" : element;
-    };
-    static const std::string targetFrameRateKey = "target-frame-rate";
-    static const std::string cachePathKey = "cache-path";
-
-    std::vector<std::string> arguments;
-    arguments.push_back("--log-severity=" + options.logSeverity);
-    if (options.targetFrameRate != 60)
-        arguments.push_back("--" + targetFrameRateKey + "=" + std::to_string(options.targetFrameRate));
-    if (options.autoplayEnabled) arguments.push_back("--autoplay-policy=no-user-gesture-required");
-    if (!options.cachePath.empty()) arguments.push_back(quoted("--" + cachePathKey + "=" + options.cachePath));
-    if (options.cameraAndMicrophoneEnabled) arguments.push_back("--enable-media-stream");
-    if (!options.userAgent.empty()) arguments.push_back(quoted("--user-agent=" + options.userAgent));
-    if (options.remoteDebuggingPort != 0)
-        arguments.push_back("--remote-debugging-port=" + std::to_string(options.remoteDebuggingPort));
-    if (options.screenSharingEnabled)
-        arguments.push_back("--enable-media-stream --use-fake-ui-for-media-stream");
-    if (options.ignoreCertificateErrors) arguments.push_back("--ignore-certificate-errors");
-    if (!options.commandLineArguments.empty()) arguments.push_back(options.commandLineArguments);
-    return arguments;
+    return browserSwitches(options, shouldQuoteArguments());
 }

@@ -3,7 +3,7 @@
 int32_t PointerTable::deposit(void* pointer) {
     std::lock_guard<std::mutex> lock(mutex);
     uint32_t key = nextPointerKey;
-    while (pointers.count(static_cast<int32_t>(key))) ++key;
+    while (static_cast<int32_t>(key) == kNeverLivePointerKey || pointers.count(static_cast<int32_t>(key))) ++key;
     nextPointerKey = key + 1;
     pointers.emplace(static_cast<int32_t>(key), pointer);
     return static_cast<int32_t>(key);

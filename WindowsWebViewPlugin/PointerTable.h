@@ -6,10 +6,15 @@
 #include <mutex>
 #include <unordered_map>
 
+// The one key that is never handed out, so it can never name a live entry:
+// WebView_depositPointer answers it when the table cannot be used.
+constexpr int32_t kNeverLivePointerKey = -1;
+
 class PointerTable {
 public:
     // The first key from nextPointerKey on that is not in use, wrapping at
-    // 32 bits; keys come out in rising order.
+    // 32 bits; keys come out in rising order.  kNeverLivePointerKey is passed
+    // over.
     int32_t deposit(void* pointer);
     // Removes one key under which `pointer` was deposited, if any.
     void remove(void* pointer);

@@ -16,7 +16,8 @@ extern "C" void WEBVIEW_STDCALL onRenderEvent(int32_t eventId) {
 extern "C" RenderEventFunction WEBVIEW_STDCALL WebView_getRenderFunction() { return &onRenderEvent; }
 
 extern "C" int32_t WEBVIEW_STDCALL WebView_depositPointer(void* pointer) {
-    return guarded("WebView_depositPointer", int32_t{0}, [&] { return pointerTable().deposit(pointer); });
+    // A key that no entry can have: 0 could be another record's live key.
+    return guarded("WebView_depositPointer", kNeverLivePointerKey, [&] { return pointerTable().deposit(pointer); });
 }
 
 extern "C" void WEBVIEW_STDCALL WebView_removePointer(void* pointer) {

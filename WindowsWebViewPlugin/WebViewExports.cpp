@@ -8,6 +8,7 @@
 #include "ChromiumWebViewProxy.h"
 #include "ExportGuard.h"
 #include "Exports.h"
+#include "CommandSending.h"
 #include "Plugin.h"
 
 namespace {

@@ -20,11 +20,40 @@ void reportUnrecognized(const std::string& text) {
     logError("[ChromiumWebViewProxy] Unrecognized bridge message: " + text);
 }
 
+// Whether the arrays and objects of `text` nest deeper than `limit`, counted
+// outside strings.  A message of the browser process nests two levels; a text
+// of half a million "[" would otherwise cost the parser that many levels.
+bool nestsDeeperThan(const std::string& text, int limit) {
+    int depth = 0;
+    bool inString = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\') ++i;
+            else if (c == '"') inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > limit) return true;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 void handleBridgeMessage(const std::string& text) {
     rapidjson::Document document;
-    document.Parse(text.data(), text.size());
+    // Too deep is reported like any text that is not a message.  The parser
+    // runs iteratively as well, so no text can use up the reader's stack.
+    if (nestsDeeperThan(text, kMaxIncomingDepth)) {
+        reportUnrecognized(text);
+        return;
+    }
+    document.Parse<rapidjson::kParseIterativeFlag>(text.data(), text.size());
+
     // Not JSON, or JSON that is not an object: no member can be read.
     if (document.HasParseError() || !document.IsObject()) {
         reportUnrecognized(text);
@@ -59,7 +88,7 @@ void handleBridgeMessage(const std::string& text) {
             std::string webViewId;
             std::string message;
             if (!readText(document, "webViewId", webViewId)) break;
-            ChromiumWebViewProxy* record = lookupWebView(webViewId);
+            const WebViewReference record = lookupWebView(webViewId);
             if (!record) return;
             if (!readText(document, "message", message)) break;
             auto [messageType, data] = splitMessage(message);

@@ -3,6 +3,10 @@
 #include <string>
 #include <utility>
 
+// The deepest nesting of arrays and objects that an incoming text may have;
+// a deeper one is an unrecognized message.
+constexpr int kMaxIncomingDepth = 64;
+
 // The pipe server thread: decodes one text and calls the engine (a result
 // callback, or the webview's record).
 void handleBridgeMessage(const std::string& text);

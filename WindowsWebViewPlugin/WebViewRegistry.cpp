@@ -1,6 +1,11 @@
 #include "WebViewRegistry.h"
 
+#include "ChromiumWebViewProxy.h"
 #include "EngineCallbacks.h"
+
+WebViewReference::~WebViewReference() {
+    if (record) record->release();
+}
 
 void WebViewRegistry::insert(const std::string& webViewId, ChromiumWebViewProxy* record) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -17,10 +22,14 @@ void WebViewRegistry::clear() {
     records.clear();
 }
 
-ChromiumWebViewProxy* WebViewRegistry::find(const std::string& webViewId) {
+WebViewReference WebViewRegistry::find(const std::string& webViewId) {
     std::lock_guard<std::mutex> lock(mutex);
     const auto it = records.find(webViewId);
-    return it == records.end() ? nullptr : it->second;
+    if (it == records.end()) return WebViewReference();
+    // Taken under the mutex: WebView_destroy removes the entry under it
+    // before it lets go of the engine's reference.
+    it->second->retain();
+    return WebViewReference(it->second);
 }
 
 WebViewRegistry& webViewRegistry() {
@@ -28,8 +37,8 @@ WebViewRegistry& webViewRegistry() {
     return registry;
 }
 
-ChromiumWebViewProxy* lookupWebView(const std::string& webViewId) {
-    ChromiumWebViewProxy* record = webViewRegistry().find(webViewId);
+WebViewReference lookupWebView(const std::string& webViewId) {
+    WebViewReference record = webViewRegistry().find(webViewId);
     if (!record) logWarning("[ChromiumWebViewProxy] message sent to nonexistent webview: " + webViewId);
     return record;
 }

@@ -11,15 +11,27 @@
 #include <string>
 
 #include "PluginToChromiumBridge.h"
+#include "common/win/ScopedHandles.h"
+
+// The three calls of the browser process's start whose failures the bridge
+// handles; tests put failing ones in their place.
+struct ProcessLaunchCalls {
+    BOOL(WINAPI* createProcess)(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID,
+                                LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
+    BOOL(WINAPI* assignProcessToJobObject)(HANDLE, HANDLE);
+    DWORD(WINAPI* resumeThread)(HANDLE);
+};
+const ProcessLaunchCalls& processCalls();
+void setProcessLaunchCalls(const ProcessLaunchCalls& calls);  // tests only
 
 class WindowsPluginToChromiumBridge : public PluginToChromiumBridge {
 public:
-    WindowsPluginToChromiumBridge();
+    explicit WindowsPluginToChromiumBridge(BridgeHost& host);
     ~WindowsPluginToChromiumBridge() override;
 
     // Starts the pipe server thread and then the launcher thread; false after
     // logging "CreateThread failed".
-    bool start();
+    bool start() override;
 
     bool shouldQuoteArguments() const override { return true; }
     void shutdown() override;
@@ -45,6 +57,7 @@ private:
     static unsigned __stdcall serverThreadEntry(void* argument);
     static unsigned __stdcall launcherThreadEntry(void* argument);
     void runPipeServer();
+    bool isOwnClient(HANDLE pipe);
     void runBrowserProcess();
     WriteRecord& writeRecordOfThisThread();
     void writeUnits(WriteRecord& record, const char16_t* units, size_t count);

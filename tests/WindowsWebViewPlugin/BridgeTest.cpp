@@ -3,6 +3,9 @@
 #include <rapidjson/document.h>
 
 #include <atomic>
+#include <functional>
+#include <future>
+#include <stdexcept>
 #include <thread>
 
 #include "MultiPartMessage.h"
@@ -17,6 +20,13 @@ std::shared_ptr<RecordingBridge> startBridge() {
     auto bridge = RecordingBridges::current();
     EXPECT_TRUE(bridge);
     return bridge;
+}
+
+// "ProcessInitialized", and the flush of the held-back list (on a thread of
+// its own) done.
+void initialize(const std::shared_ptr<RecordingBridge>& bridge) {
+    bridge->handleIncomingMessage("ProcessInitialized");
+    ASSERT_TRUE(bridge->waitForInitialized());
 }
 
 struct Packet {
@@ -45,8 +55,9 @@ TEST_F(Bridge, HeldBackMessagesLeaveFirstAndInOrder) {
     auto bridge = startBridge();
     WebView_setCookie("c", "second");
     EXPECT_EQ(bridge->writtenCount(), 0u);  // nothing before "ProcessInitialized"
-    bridge->handleIncomingMessage("ProcessInitialized");
+    initialize(bridge);
     WebView_deleteCookies("u", "n", "third");
+    ASSERT_TRUE(bridge->waitForWritten(3));
     const auto written = bridge->written();
     ASSERT_EQ(written.size(), 3u);
     EXPECT_EQ(written[0], R"({"type":14,"url":"https://a","cookieName":"n","resultCallbackId":"first"})");
@@ -72,6 +83,7 @@ TEST_F(Bridge, NoMessageLostOrReorderedAcrossTheFlush) {
     bridge->handleIncomingMessage("ProcessInitialized");
     for (auto& sender : senders) sender.join();
 
+    ASSERT_TRUE(bridge->waitForWritten(1u + kThreads * kPerThread));
     const auto written = bridge->written();
     ASSERT_EQ(written.size(), 1u + kThreads * kPerThread);
     std::vector<int> next(kThreads, 0);
@@ -113,7 +125,7 @@ TEST_F(Bridge, TheFlushEndsWhileThreadsKeepSending) {
 
 TEST_F(Bridge, OneMegabyteIsTheLargestSinglePipeMessage) {
     auto bridge = startBridge();
-    bridge->handleIncomingMessage("ProcessInitialized");
+    initialize(bridge);
     const std::string fits(1048576 / 2 - 1, 'a');  // 2 * 524287 + 2 = 1 048 576 bytes
     bridge->sendMessage(fits);
     bridge->sendMessage(fits + "a");
@@ -126,7 +138,7 @@ TEST_F(Bridge, OneMegabyteIsTheLargestSinglePipeMessage) {
 
 TEST_F(Bridge, LongMessagesAreCutIntoNumberedPackets) {
     auto bridge = startBridge();
-    bridge->handleIncomingMessage("ProcessInitialized");
+    initialize(bridge);
     std::string text(2097152, 'x');
     for (size_t i = 0; i < text.size(); i += 7) text[i] = static_cast<char>('a' + i % 26);
     bridge->sendMessage(text);
@@ -149,7 +161,7 @@ TEST_F(Bridge, LongMessagesAreCutIntoNumberedPackets) {
     // A new bridge counts from 1 again.
     resetPlugin(true);
     bridge = startBridge();
-    bridge->handleIncomingMessage("ProcessInitialized");
+    initialize(bridge);
     bridge->sendMessage(text);
     ASSERT_EQ(bridge->written().size(), 6u);
     EXPECT_EQ(readPacket(bridge->written()[1]).messageId, "1");
@@ -210,7 +222,7 @@ TEST_F(Bridge, TerminateBeforeInitializedResetsOnlyThroughTheWatchdog) {
 TEST_F(Bridge, TerminateProcessFinishedResetsOnceAndTheWatchdogStaysQuiet) {
     setTerminationWatchdogDelay(std::chrono::milliseconds(200));
     auto bridge = startBridge();
-    bridge->handleIncomingMessage("ProcessInitialized");
+    initialize(bridge);
     void* handle = WebView_new("v", 1, 1, 1.0f, "");
     ASSERT_TRUE(WebView_setCachePath("ignored") == false);
     EXPECT_TRUE(WebView_terminateBrowserProcess());
@@ -274,6 +286,176 @@ TEST_F(Bridge, ResetWhileThreadsSend) {
         resetPlugin(true);
     }
     EXPECT_FALSE(WebView_browserProcessIsRunning());
+}
+
+}  // namespace
+
+namespace {
+
+// Runs `body` on a detached thread; false when it has not returned within
+// `timeoutMs` (a thread that waits for ever is left behind, not joined).
+template <typename Body>
+bool returnsWithin(int timeoutMs, Body body) {
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> finished = done->get_future();
+    std::thread([done, body] {
+        body();
+        done->set_value();
+    }).detach();
+    return finished.wait_for(std::chrono::milliseconds(timeoutMs)) == std::future_status::ready;
+}
+
+double millisecondsOf(const std::function<void()>& body) {
+    const auto start = std::chrono::steady_clock::now();
+    body();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Issue 12, fault 4: a write that throws inside the flush used to leave the
+// flag set that makes senders wait, so every later send waited for ever.
+TEST_F(Bridge, AFlushThatThrowsLeavesNoSenderWaiting) {
+    auto bridge = startBridge();
+    WebView_setCookie("boom", "x");
+    bridge->onWrite = [](const std::string& text) {
+        if (text.find("boom") != std::string::npos) throw std::runtime_error("write failed");
+    };
+    EXPECT_NO_THROW(bridge->handleIncomingMessage("ProcessInitialized"));
+    EXPECT_TRUE(returnsWithin(5000, [] { WebView_setCookie("later", "y"); }));
+    ASSERT_TRUE(bridge->waitForWritten(2));
+    const auto written = bridge->written();
+    EXPECT_EQ(written[0], R"({"type":14,"url":"https://a","cookieName":"n","resultCallbackId":"first"})");
+    EXPECT_EQ(written[1], R"({"type":35,"serializedCookie":"later","resultCallbackId":"y"})");
+    ASSERT_TRUE(EngineRecorder::instance().waitFor([](const std::vector<EngineCall>& calls) {
+        for (const auto& call : calls)
+            if (call.callback == "error" &&
+                call.texts[0] == "[WindowsPluginToChromiumBridge] A held-back message was not sent: write failed")
+                return true;
+        return false;
+    }));
+}
+
+// Issue 12, fault 4: the flush of a long held-back list ran on the pipe
+// server thread, which read nothing meanwhile, and every sender waited for
+// the whole flush.  Now reading goes on at once, a sender waits for at most
+// its own write, and every message still leaves in its thread's order.
+TEST_F(Bridge, ReadingGoesOnAndSendersDoNotWaitDuringALongFlush) {
+    auto bridge = startBridge();
+    constexpr int kHeldBack = 400;
+    for (int i = 0; i < kHeldBack; ++i) WebView_setCookie(std::to_string(i).c_str(), "");
+    bridge->writeMicroseconds = 2000;  // the whole flush takes 0.8 s at least
+    EXPECT_LT(millisecondsOf([&] { bridge->handleIncomingMessage("ProcessInitialized"); }), 200.0);
+    EXPECT_LT(millisecondsOf([] { WebView_setCookie("during", ""); }), 200.0);
+    EXPECT_FALSE(bridge->isProcessInitialized()) << "the flush was expected to be still running";
+    ASSERT_TRUE(bridge->waitForWritten(kHeldBack + 2, 20000));
+    const auto written = bridge->written();
+    for (int i = 0; i < kHeldBack; ++i)
+        EXPECT_EQ(written[1 + i], R"({"type":35,"serializedCookie":")" + std::to_string(i) + R"(","resultCallbackId":""})");
+    EXPECT_EQ(written.back(), R"({"type":35,"serializedCookie":"during","resultCallbackId":""})");
+}
+
+// Issue 12, fault 6: terminationPending was set only after command 47 was
+// written, so a "TerminateProcessFinished" that came back at once left the
+// watchdog armed: 4 s later it reset the next browser process and told the
+// engine a second time.
+TEST_F(Bridge, AnImmediateConfirmationResetsOnceAndTheWatchdogStaysQuiet) {
+    setTerminationWatchdogDelay(std::chrono::milliseconds(200));
+    auto bridge = startBridge();
+    initialize(bridge);
+    RecordingBridge* raw = bridge.get();
+    bridge->onWrite = [raw](const std::string& text) {
+        if (text == "{\"type\": 47}") raw->handleIncomingMessage("TerminateProcessFinished");
+    };
+    EXPECT_TRUE(WebView_terminateBrowserProcess());
+    EXPECT_FALSE(WebView_browserProcessIsRunning());
+    EXPECT_EQ(EngineRecorder::instance().callsOf("terminated").size(), 1u);
+    WebView_getCookies("u", "n", "next");
+    const auto next = RecordingBridges::current();
+    ASSERT_NE(next, bridge);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_TRUE(WebView_browserProcessIsRunning()) << "the watchdog reset the next browser process";
+    EXPECT_EQ(EngineRecorder::instance().callsOf("terminated").size(), 1u);
+}
+
+// Issue 12, fault 7: the instance used to be cleared before the old bridge
+// had shut down; meanwhile the plug-in said no browser process ran, setters
+// succeeded and a command started a second browser process.
+TEST_F(Bridge, TheBridgeShutsDownWhileItIsStillTheInstance) {
+    auto bridge = startBridge();
+    auto inShutdown = std::make_shared<std::promise<void>>();
+    auto release = std::make_shared<std::promise<void>>();
+    std::shared_future<void> released = release->get_future().share();
+    bridge->onShutdown = [inShutdown, released] {
+        inShutdown->set_value();
+        released.wait();
+    };
+    std::thread resetter([] { resetPlugin(false); });
+    inShutdown->get_future().wait();
+    EXPECT_TRUE(WebView_browserProcessIsRunning());
+    EXPECT_FALSE(WebView_setCachePath("refused while the old browser process still runs"));
+    const int before = RecordingBridges::created();
+    std::thread sender([] { WebView_getCookies("u", "n", "during"); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(RecordingBridges::created(), before) << "a second browser process started during the shutdown";
+    release->set_value();
+    resetter.join();
+    sender.join();
+    // The command waited for the reset and started the next browser process.
+    EXPECT_EQ(RecordingBridges::created(), before + 1);
+    EXPECT_TRUE(WebView_browserProcessIsRunning());
+    EXPECT_EQ(EngineRecorder::instance().callsOf("terminated").size(), 1u);
+}
+
+// Issue 12, fault 9: the watchdog thread had no catch; whatever escaped it
+// ended the game through std::terminate.
+TEST_F(Bridge, AWatchdogThatFailsDoesNotEndTheGame) {
+    setTerminationWatchdogDelay(std::chrono::milliseconds(100));
+    auto bridge = startBridge();
+    bridge->onShutdown = [] { throw std::runtime_error("shutdown failed"); };
+    EXPECT_TRUE(WebView_terminateBrowserProcess());
+    ASSERT_TRUE(EngineRecorder::instance().waitFor(
+        [](const std::vector<EngineCall>& calls) { return !calls.empty(); }));
+    EXPECT_EQ(EngineRecorder::instance().calls()[0].callback, "terminated");
+    EXPECT_FALSE(WebView_browserProcessIsRunning());
+}
+
+// Issue 12, fault 9: nor had the heartbeat thread.
+TEST_F(Bridge, AHeartbeatThatFailsIsLoggedAndDoesNotEndTheGame) {
+    auto bridge = startBridge();
+    bridge->setHeartbeatInterval(std::chrono::milliseconds(10));
+    bridge->onWrite = [](const std::string& text) {
+        if (text == "Heartbeat") throw std::runtime_error("heartbeat write failed");
+    };
+    initialize(bridge);
+    ASSERT_TRUE(EngineRecorder::instance().waitFor([](const std::vector<EngineCall>& calls) {
+        for (const auto& call : calls)
+            if (call.callback == "error" &&
+                call.texts[0] == "[WindowsPluginToChromiumBridge] The heartbeat failed: heartbeat write failed")
+                return true;
+        return false;
+    }));
+}
+
+// Issue 12, fault 9: no log line under a plug-in lock.  A bridge whose
+// threads cannot start logs "CreateThread failed"; an engine whose log
+// callback calls back into the plug-in must not deadlock on it.
+TEST_F(Bridge, ALogCallbackThatCallsAnExportDoesNotDeadlock) {
+    std::atomic<bool> calledBack{false};
+    EngineRecorder::instance().setHook([&calledBack](const EngineCall& call) {
+        if (call.callback == "error" && !calledBack.exchange(true)) {
+            WebView_setCookie("from the log callback", "");
+            (void)WebView_browserProcessIsRunning();
+            (void)WebView_setCachePath("x");
+        }
+    });
+    RecordingBridges::failNextStart();
+    EXPECT_TRUE(returnsWithin(5000, [] { WebView_getCookies("u", "n", "r"); }));
+    EXPECT_TRUE(calledBack);
+    ASSERT_TRUE(EngineRecorder::instance().waitFor([](const std::vector<EngineCall>& calls) {
+        for (const auto& call : calls)
+            if (call.callback == "terminated") return true;
+        return false;
+    }));
+    EngineRecorder::instance().setHook(nullptr);
 }
 
 }  // namespace

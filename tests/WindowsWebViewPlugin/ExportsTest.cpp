@@ -14,6 +14,7 @@ using Options = PluginTest;
 
 class QuotingBridge : public RecordingBridge {
 public:
+    using RecordingBridge::RecordingBridge;
     bool shouldQuoteArguments() const override { return true; }
 };
 
@@ -42,7 +43,7 @@ TEST_F(Exports, SameIdTwiceRegistersTheNewerRecord) {
     void* first = WebView_new("same", 1, 2, 1.5f, "pop");
     void* second = WebView_new("same", 3, 4, 2.0f, nullptr);
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(webViewRegistry().find("same"), second);
+    EXPECT_EQ(webViewRegistry().find("same").get(), second);
     auto* record = static_cast<WindowsChromiumWebViewProxy*>(first);
     EXPECT_EQ(record->popupId, "pop");
     EXPECT_EQ(record->width, 1);
@@ -50,7 +51,7 @@ TEST_F(Exports, SameIdTwiceRegistersTheNewerRecord) {
     EXPECT_EQ(record->pixelDensity, 1.5f);
     EXPECT_EQ(static_cast<WindowsChromiumWebViewProxy*>(second)->popupId, "");
     WebView_destroy(first);  // removes the entry, whichever record it names
-    EXPECT_EQ(webViewRegistry().find("same"), nullptr);
+    EXPECT_EQ(webViewRegistry().find("same").get(), nullptr);
     WebView_destroy(second);
 
     void* unnamed = WebView_new(nullptr, 0, 0, 0.0f, nullptr);
@@ -66,6 +67,7 @@ TEST_F(Exports, DestroySendsCommand11OnlyWhileABrowserProcessRuns) {
     WebView_getCookies("u", "n", "r");
     auto bridge = RecordingBridges::current();
     bridge->handleIncomingMessage("ProcessInitialized");
+    ASSERT_TRUE(bridge->waitForInitialized());  // the flush runs on a thread of its own
     WebView_destroy(WebView_new("w\"1", 1, 1, 1.0f, ""));
     ASSERT_EQ(bridge->written().size(), 2u);
     EXPECT_EQ(bridge->written()[1], R"({"type":11,"webViewId":"w\"1"})");
@@ -83,6 +85,7 @@ TEST_F(Exports, CookieCommandsCarryTheirTextsAndNullsAsEmpty) {
     WebView_setCookie(nullptr, "r");
     auto bridge = RecordingBridges::current();
     bridge->handleIncomingMessage("ProcessInitialized");
+    ASSERT_TRUE(bridge->waitForInitialized());  // the flush runs on a thread of its own
     const std::vector<std::string> expected = {
         "{\"type\":14,\"url\":\"\",\"cookieName\":\"n\xC3\xA9\",\"resultCallbackId\":\"id\"}",
         R"({"type":10,"url":"u","cookieName":"","resultCallbackId":""})",
@@ -155,8 +158,8 @@ TEST_F(Options, CommandLineElementsFollowTheOptions) {
           "--enable-media-stream --use-fake-ui-for-media-stream", "--ignore-certificate-errors",
           "--cache-path=\"C:\\My Data\\cache\" --x"}},
     };
-    RecordingBridge plain;
-    QuotingBridge quoting;
+    RecordingBridge plain(bridgeHost());
+    QuotingBridge quoting(bridgeHost());
     for (const auto& c : cases) {
         browserOptions() = BrowserOptions{};
         c.set();
@@ -187,7 +190,7 @@ TEST_F(Options, SettersRefuseWhileABrowserProcessRunsAndResetRestoresDefaults) {
         [] { return WebView_setTargetFrameRate(1); },
     };
     for (auto setter : setters) EXPECT_FALSE(setter());
-    RecordingBridge probe;
+    RecordingBridge probe(bridgeHost());
     EXPECT_EQ(probe.getCommandLineArguments(),
               (std::vector<std::string>{"--log-severity=warning", "--cache-path=kept"}));
 
@@ -213,7 +216,7 @@ TEST_F(Options, SettersRaceResetsOnAnotherThreadSafely) {
     }
     resetter.join();
     resetPlugin(true);
-    RecordingBridge probe;
+    RecordingBridge probe(bridgeHost());
     EXPECT_EQ(probe.getCommandLineArguments(), std::vector<std::string>{"--log-severity=warning"});
 }
 

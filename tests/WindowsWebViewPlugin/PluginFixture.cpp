@@ -14,9 +14,26 @@ EngineRecorder& EngineRecorder::instance() {
 
 void EngineRecorder::record(EngineCall call) {
     call.thread = std::this_thread::get_id();
-    std::lock_guard<std::mutex> lock(mutex);
-    recorded.push_back(std::move(call));
-    changed.notify_all();
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        recorded.push_back(call);
+        changed.notify_all();
+    }
+    callHook(call);
+}
+
+void EngineRecorder::setHook(std::function<void(const EngineCall&)> newHook) {
+    std::lock_guard<std::mutex> lock(hookMutex);
+    hook = std::move(newHook);
+}
+
+void EngineRecorder::callHook(const EngineCall& call) {
+    std::function<void(const EngineCall&)> current;
+    {
+        std::lock_guard<std::mutex> lock(hookMutex);
+        current = hook;
+    }
+    if (current) current(call);
 }
 
 std::vector<EngineCall> EngineRecorder::calls() {
@@ -54,9 +71,10 @@ void WEBVIEW_STDCALL onBool(const char* id, int success) {
 std::mutex bridgesMutex;
 std::shared_ptr<RecordingBridge> lastBridge;  // guarded by bridgesMutex
 std::atomic<int> bridgesCreated{0};
+std::atomic<bool> failStart{false};
 
-std::shared_ptr<PluginToChromiumBridge> makeRecordingBridge() {
-    auto bridge = std::make_shared<RecordingBridge>();
+std::shared_ptr<PluginToChromiumBridge> makeRecordingBridge(BridgeHost& host) {
+    auto bridge = std::make_shared<RecordingBridge>(host);
     std::lock_guard<std::mutex> lock(bridgesMutex);
     lastBridge = bridge;
     ++bridgesCreated;
@@ -73,11 +91,31 @@ void RecordingBridge::writePipeMessage(const std::u16string& messageWithTerminat
     EXPECT_FALSE(messageWithTerminator.empty());
     EXPECT_EQ(messageWithTerminator.back(), u'\0');
     std::string text = utf16ToUtf8(std::u16string_view(messageWithTerminator.data(), messageWithTerminator.size() - 1));
+    if (onWrite) onWrite(text);
     {
         std::lock_guard<std::mutex> lock(mutex);
         messages.push_back(std::move(text));
     }
     changed.notify_all();
+}
+
+void RecordingBridge::shutdown() {
+    if (onShutdown) onShutdown();
+    PluginToChromiumBridge::shutdown();
+}
+
+bool RecordingBridge::start() {
+    if (!failStart.exchange(false)) return true;
+    logError("CreateThread failed");
+    return false;
+}
+
+bool RecordingBridge::waitForInitialized(int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs; ++waited) {
+        if (isProcessInitialized()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
 }
 
 std::vector<std::string> RecordingBridge::written() {
@@ -104,6 +142,8 @@ std::shared_ptr<RecordingBridge> RecordingBridges::current() {
 
 int RecordingBridges::created() { return bridgesCreated; }
 
+void RecordingBridges::failNextStart() { failStart = true; }
+
 void PluginTest::SetUp() {
     RecordingBridges::install();
     setTerminationWatchdogDelay(std::chrono::milliseconds(4000));
@@ -112,6 +152,7 @@ void PluginTest::SetUp() {
 }
 
 void PluginTest::TearDown() {
+    EngineRecorder::instance().setHook(nullptr);
     resetPlugin(true);
     {
         std::lock_guard<std::mutex> lock(bridgesMutex);

@@ -5,12 +5,14 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "Exports.h"
+#include "CommandSending.h"
 #include "Plugin.h"
 #include "PluginToChromiumBridge.h"
 #include "Utf.h"
@@ -30,6 +32,10 @@ public:
     std::vector<EngineCall> calls();
     std::vector<EngineCall> callsOf(const std::string& callback);
     void clear();
+    // Called with every call after it is recorded, on the calling thread
+    // (null: none).  Set it while no plug-in thread reports.
+    void setHook(std::function<void(const EngineCall&)> hook);
+    void callHook(const EngineCall& call);
     // Waits until `predicate(calls)` holds; false after `timeoutMs`.
     template <typename Predicate>
     bool waitFor(Predicate predicate, int timeoutMs = 5000) {
@@ -41,6 +47,8 @@ private:
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<EngineCall> recorded;
+    std::mutex hookMutex;
+    std::function<void(const EngineCall&)> hook;  // guarded by hookMutex
 };
 
 void initializeWithRecorder();
@@ -48,11 +56,21 @@ void initializeWithRecorder();
 // The messages written to the "pipe", in the order their writes happened.
 class RecordingBridge : public PluginToChromiumBridge {
 public:
+    explicit RecordingBridge(BridgeHost& host) : PluginToChromiumBridge(host) {}
     std::vector<std::string> written();
     size_t writtenCount();
     bool waitForWritten(size_t count, int timeoutMs = 5000);
     // How long each write takes, as a pipe write waits for its reader.
     std::atomic<int> writeMicroseconds{0};
+    // Called with each text before it is written, on the writing thread; may
+    // throw, as a failing write would.  Set before the writes begin.
+    std::function<void(const std::string&)> onWrite;
+    // Called when the bridge shuts down, before the base part does.
+    std::function<void()> onShutdown;
+    void shutdown() override;
+    bool start() override;
+    // Waits until the held-back messages are flushed; false after `timeoutMs`.
+    bool waitForInitialized(int timeoutMs = 5000);
 
 protected:
     void writePipeMessage(const std::u16string& messageWithTerminator) override;
@@ -68,6 +86,8 @@ struct RecordingBridges {
     static void install();
     static std::shared_ptr<RecordingBridge> current();
     static int created();
+    // The next bridge's start() logs "CreateThread failed" and fails.
+    static void failNextStart();
 };
 
 class PluginTest : public ::testing::Test {

@@ -259,23 +259,98 @@ TEST_F(PluginRoad, TerminateBeforeInitializedResetsThroughTheWatchdog) {
     EXPECT_TRUE(recordOf("recv").empty()) << "the terminate request never reaches the pipe";
 }
 
-TEST_F(PluginRoad, DisconnectIsLoggedOnceAndLaterWritesReportIt) {
+// Issue 12, fault 3: a browser process that went away used to end the
+// reader silently; the bridge stayed and nothing was read again.  Now the
+// disconnect is logged once, the plug-in resets as after a termination, and
+// the next command starts a fresh browser process.
+TEST_F(PluginRoad, DisconnectIsLoggedOnceAndThePluginResets) {
     start({"init", "waitfor 1", "disconnect"});
     host->getCookies("u", "n", "r");
-    ASSERT_TRUE(EngineHost::waitFor(
-        [](const std::vector<HostCall>& calls) { return hasLine(calls, "error", "Pipe client disconnected."); }));
-    host->setCookie("after", "x");
-    ASSERT_TRUE(EngineHost::waitFor([](const std::vector<HostCall>& calls) {
-        return hasLine(calls, "info", "[WindowsPluginToChromiumBridge] client disconnected");
-    }, 5000)) << [] {
-        std::string errors;
-        for (const auto& call : EngineHost::callsOf("error")) errors += call.texts[0] + "\n";
-        return errors;
-    }();
+    ASSERT_TRUE(waitForCalls("terminated", 1));
+    EXPECT_FALSE(host->browserProcessIsRunning());
     size_t disconnects = 0;
     for (const auto& call : EngineHost::callsOf("error")) disconnects += call.texts[0] == "Pipe client disconnected.";
     EXPECT_EQ(disconnects, 1u);
-    EXPECT_TRUE(host->browserProcessIsRunning()) << "the bridge stays until a reset";
+    EXPECT_TRUE(host->setCachePath("options are open again"));
+
+    std::ofstream(scriptPath.c_str(), std::ios::binary) << "init\n";
+    host->getCookies("u", "n", "again");
+    ASSERT_TRUE(waitForCalls("cookies", 2));
+    EXPECT_EQ(recordOf("connected").size(), 2u);
+}
+
+// Issue 12, fault 3: the same for a browser process that crashes mid-run.
+TEST_F(PluginRoad, ACrashedBrowserProcessIsHeardOfAndReplaced) {
+    start({"init", "waitfor 1", "crash"});
+    host->getCookies("u", "n", "r");
+    ASSERT_TRUE(waitForCalls("terminated", 1));
+    EXPECT_FALSE(host->browserProcessIsRunning());
+    EXPECT_TRUE(hasLine(EngineHost::calls(), "error", "Pipe client disconnected.") ||
+                hasLine(EngineHost::calls(), "error", "Pipe ReadFile failed."));
+    std::ofstream(scriptPath.c_str(), std::ios::binary) << "init\n";
+    host->getCookies("u", "n", "again");
+    ASSERT_TRUE(waitForCalls("cookies", 2));
+}
+
+// Issue 12, fault 1: half a million "[" ended the reader (its parser used up
+// the stack).  Now the text is an unrecognized message and reading goes on.
+TEST_F(PluginRoad, ADeeplyNestedMessageIsUnrecognizedAndReadingGoesOn) {
+    start({"init", "nest 500000", R"(send {"type":51,"success":true,"resultCallbackId":"after"})"});
+    host->getCookies("u", "n", "r");
+    ASSERT_TRUE(EngineHost::waitFor([](const std::vector<HostCall>& calls) {
+        for (const auto& call : calls)
+            if (call.callback == "bool" && call.texts[0] == "after") return true;
+        return false;
+    }));
+    const auto errors = EngineHost::callsOf("error");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].texts[0], "[ChromiumWebViewProxy] Unrecognized bridge message: " + std::string(500000, '['));
+    EXPECT_TRUE(host->browserProcessIsRunning());
+}
+
+// Issue 12, fault 4: a browser process that answers on the thread that
+// reads, and a long held-back list: with the flush on the plug-in's reading
+// thread both sides waited on full pipes for ever.  Every answer arrives.
+TEST_F(PluginRoad, ABrowserProcessThatAnswersOnItsReadingThreadGetsEveryHeldBackCommand) {
+    start({"answerinline", "sleep 1000", "init"});
+    constexpr int kCommands = 1000;
+    const std::string url(2048, 'u');  // 2 MiB of commands out, 2 MiB of answers back
+    for (int i = 0; i < kCommands; ++i) host->getCookies(url.c_str(), "n", std::to_string(i).c_str());
+    ASSERT_TRUE(waitForCalls("cookies", kCommands, 120000)) << countOf(EngineHost::calls(), "cookies") << " answers";
+    const auto answers = EngineHost::callsOf("cookies");
+    for (int i = 0; i < kCommands; ++i) EXPECT_EQ(answers[i].texts[0], std::to_string(i));
+}
+
+// Issue 12, fault 12: whoever connected first got every command.  A client
+// that is not the browser process is refused and logged; the browser
+// process then connects and is served as before.
+TEST_F(PluginRoad, OnlyTheBrowserProcessIsAcceptedOnThePipe) {
+    SetEnvironmentVariableW(L"STANDIN_CONNECT_DELAY_MS", L"3000");
+    start({"init"});
+    host->getCookies("u", "n", "r");
+    ASSERT_TRUE(waitForRecord("cmdline", 1));
+    SetEnvironmentVariableW(L"STANDIN_CONNECT_DELAY_MS", nullptr);
+    const std::string commandLine = recordOf("cmdline").at(0);
+    const std::string key = "--telvio-pipe-name=";
+    const std::string name = commandLine.substr(commandLine.find(key) + key.size(), 36 + 28);
+    const std::wstring wideName(name.begin(), name.end());
+    HANDLE intruder = INVALID_HANDLE_VALUE;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 200 && intruder == INVALID_HANDLE_VALUE; ++attempt) {
+        intruder = CreateFileW(wideName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        error = GetLastError();
+        if (intruder == INVALID_HANDLE_VALUE) Sleep(10);
+    }
+    ASSERT_NE(intruder, INVALID_HANDLE_VALUE) << name << " error " << error;
+    const std::string refused = "[WindowsPluginToChromiumBridge] A pipe client that is not the browser process was "
+                                "refused; process id " + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(EngineHost::waitFor([&](const std::vector<HostCall>& calls) { return hasLine(calls, "error", refused); },
+                                    5000));
+    ASSERT_TRUE(waitForCalls("cookies", 1));
+    char byte = 0;
+    DWORD read = 0;
+    EXPECT_FALSE(ReadFile(intruder, &byte, 1, &read, nullptr)) << "the intruder still reads the pipe";
+    CloseHandle(intruder);
 }
 
 TEST_F(PluginRoad, OutputIsRelayedInChunksOfAtMost4096Bytes) {
@@ -300,11 +375,22 @@ TEST_F(PluginRoad, OutputIsRelayedInChunksOfAtMost4096Bytes) {
     EXPECT_EQ(relayed(EngineHost::calls()), 10000u);
 }
 
-TEST_F(PluginRoad, IncomingMessageLargerThanTheReadBufferEndsTheReader) {
-    start({"init", "flood"});
+// Issue 12, fault 2: a message over the 2 MiB read buffer ended the reader
+// ("Pipe ReadFile failed.").  Now that message alone is read to its end and
+// dropped with an error line, and the next one is handled.
+TEST_F(PluginRoad, AMessageLongerThanTheReadBufferIsDroppedAndReadingGoesOn) {
+    start({"init", "oversize", R"(send {"type":51,"success":true,"resultCallbackId":"after"})"});
     host->getCookies("u", "n", "r");
-    ASSERT_TRUE(EngineHost::waitFor(
-        [](const std::vector<HostCall>& calls) { return hasLine(calls, "error", "Pipe ReadFile failed."); }));
+    ASSERT_TRUE(EngineHost::waitFor([](const std::vector<HostCall>& calls) {
+        for (const auto& call : calls)
+            if (call.callback == "bool" && call.texts[0] == "after") return true;
+        return false;
+    }));
+    EXPECT_TRUE(hasLine(EngineHost::calls(), "error",
+                        "[WindowsPluginToChromiumBridge] An incoming message of 2097156 bytes is longer than the read "
+                        "buffer of 2097152 bytes and was dropped."));
+    EXPECT_FALSE(hasLine(EngineHost::calls(), "error", "Pipe ReadFile failed."));
+    EXPECT_TRUE(host->browserProcessIsRunning());
 }
 
 // When the game dies without terminating the browser process, the job that

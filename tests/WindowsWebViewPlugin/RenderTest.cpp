@@ -73,6 +73,7 @@ protected:
         auto bridge = RecordingBridges::current();
         ASSERT_TRUE(bridge);
         bridge->handleIncomingMessage("ProcessInitialized");
+        ASSERT_TRUE(bridge->waitForInitialized());  // the flush runs on a thread of its own
     }
 
     static void arrive(const std::string& webViewId, const std::string& message) {
@@ -98,6 +99,12 @@ TEST_F(Render, KeysRiseSkipKeysInUseAndWrapAtThirtyTwoBits) {
     EXPECT_EQ(table.deposit(&a), INT_MIN);
     table.setNextPointerKey(2);  // 2 and 3 are still in the table
     EXPECT_EQ(table.deposit(&c), 4);
+
+    // Issue 12, fault 11: the export's failure answer is a key that no
+    // deposit ever hands out, so it can never name another record's entry.
+    table.setNextPointerKey(kNeverLivePointerKey);
+    EXPECT_EQ(table.deposit(&a), 1) << "-1 is never handed out; 0 is in the table, 1 was consumed";
+    EXPECT_FALSE(table.take(kNeverLivePointerKey, taken));
 
     // A pointer deposited twice: one removal withdraws one key only.
     const int32_t first = WebView_depositPointer(&a);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
+#include <thread>
+
 #include "ChromiumWebViewProxy.h"
 #include "PluginFixture.h"
 #include "WebViewMessages.h"
@@ -97,6 +101,62 @@ TEST_F(Dispatch, ResizeFinishedEndsTheWaitForATexture) {
     handleBridgeMessage(R"({"type":52,"webViewId":"v","message":"ResizeFinished"})");
     EXPECT_FALSE(record->awaitingTexture);
     WebView_destroy(record);
+}
+
+// Issue 12, fault 1: half a million "[" used to use up the reader's stack.
+// Too deep is unrecognized; a text at the limit is still a message, and the
+// next text is read as usual.
+TEST_F(Dispatch, DeeplyNestedTextIsUnrecognizedAndTheNextOneIsHandled) {
+    const std::string unrecognized = "[ChromiumWebViewProxy] Unrecognized bridge message: ";
+    for (const std::string& deep : {std::string(500000, '['), std::string(500000, '{'),
+                                    R"({"type":51,"resultCallbackId":"r","x":)" + std::string(64, '[') +
+                                        std::string(64, ']') + "}"}) {
+        EngineRecorder::instance().clear();
+        handleBridgeMessage(deep);
+        const auto errors = EngineRecorder::instance().callsOf("error");
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].texts[0], unrecognized + deep);
+    }
+    // 63 levels inside the object, 64 in all: the limit itself is accepted.
+    EngineRecorder::instance().clear();
+    handleBridgeMessage(R"({"type":51,"success":true,"resultCallbackId":"r","x":)" + std::string(63, '[') +
+                        std::string(63, ']') + "}");
+    ASSERT_EQ(EngineRecorder::instance().callsOf("bool").size(), 1u);
+    // Brackets inside strings do not count.
+    EngineRecorder::instance().clear();
+    handleBridgeMessage(R"({"type":50,"serializedCookies":")" + std::string(1000, '[') + R"(\"[","resultCallbackId":"c"})");
+    ASSERT_EQ(EngineRecorder::instance().callsOf("cookies").size(), 1u);
+}
+
+// Issue 12, fault 5: lookupWebView handed the pipe server thread a bare
+// record; WebView_destroy on the engine's thread deleted it while the engine
+// was still being told of its message.  Now the message holds the record,
+// and the destroy neither waits nor frees it under the handler.
+TEST_F(Dispatch, DestroyWhileAMessageIsBeingHandledForTheRecord) {
+    void* handle = WebView_new("v", 1, 1, 1.0f, "");
+    auto entered = std::make_shared<std::promise<void>>();
+    auto release = std::make_shared<std::promise<void>>();
+    std::shared_future<void> released = release->get_future().share();
+    std::atomic<bool> first{true};
+    EngineRecorder::instance().setHook([&, entered, released](const EngineCall& call) {
+        if (call.callback == "message" && first.exchange(false)) {
+            entered->set_value();
+            released.wait();
+        }
+    });
+    std::thread pipe([] { handleBridgeMessage(R"({"type":52,"webViewId":"v","message":"HandleInitFinished"})"); });
+    entered->get_future().wait();
+    WebView_destroy(handle);
+    release->set_value();
+    pipe.join();
+    EngineRecorder::instance().setHook(nullptr);
+    const auto messages = EngineRecorder::instance().callsOf("message");
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].texts, (std::vector<std::string>{"v", "HandleTextureChanged", "0"}));
+    EXPECT_EQ(messages[1].texts, (std::vector<std::string>{"v", "HandleInitFinished", ""}));
+    // Gone from the registry: the next message for it is only warned about.
+    handleBridgeMessage(R"({"type":52,"webViewId":"v","message":"X"})");
+    EXPECT_EQ(EngineRecorder::instance().callsOf("warning").size(), 1u);
 }
 
 TEST_F(Dispatch, EmptyCallbackSlotsAreNotCalled) {

@@ -17,8 +17,14 @@
 //                   when its last packet arrives (benchmarks, so that a
 //                   message costs the same here whether it came whole or cut)
 //   flood           send one message of more than 2 097 152 bytes
+//   oversize        the same (a message longer than the plug-in's read buffer)
+//   nest N          send one message of N "[" (nested arrays)
+//   answerinline    from now on write every answer on the thread that reads,
+//                   waiting for each write before reading on
+//   crash           end the process at once, without closing the pipe
 //   spawn           start a child copy of itself that only waits
 //   disconnect      close the pipe and end
+// STANDIN_CONNECT_DELAY_MS, when set, delays the connection by that long.
 // The record (STANDIN_RECORD) gets one line per event: "cmdline ...",
 // "packet ID N/COUNT", "recv TEXT" (a whole or joined message), "spawned PID";
 // backslashes and line breaks in texts are escaped.
@@ -53,6 +59,7 @@ std::atomic<bool> answerCookies{true};
 std::atomic<bool> answerTextures{false};
 std::atomic<bool> recordMessages{true};
 std::atomic<bool> countOnly{false};
+std::atomic<bool> answerInline{false};
 HANDLE pipe = INVALID_HANDLE_VALUE;
 std::mutex writeMutex;
 
@@ -148,7 +155,19 @@ std::condition_variable answersChanged;
 // sees the answer sent.
 std::vector<std::string> answers;  // guarded by answersMutex
 
+void countMessage();
+
 void queueAnswer(const std::string& text) {
+    if (answerInline) {
+        // On the reading thread: nothing is read until the answer is taken.
+        if (!text.empty()) writeMessage(text);
+        countMessage();
+        if (text == "TerminateProcessFinished") {
+            Sleep(200);
+            ExitProcess(0);
+        }
+        return;
+    }
     {
         std::lock_guard<std::mutex> lock(answersMutex);
         answers.push_back(text);
@@ -361,7 +380,14 @@ void runScript(const std::wstring& path) {
             recordMessages = false;
         } else if (command == "countonly") {
             countOnly = true;
-        } else if (command == "flood") {
+        } else if (command == "nest") {
+            writeMessage(std::string(std::stoul(argument), '['));
+        } else if (command == "answerinline") {
+            answerInline = true;
+        } else if (command == "crash") {
+            record("crash");
+            TerminateProcess(GetCurrentProcess(), 3);
+        } else if (command == "flood" || command == "oversize") {
             writeMessage(std::string(1048577, 'f'));  // 2 097 156 bytes with its terminator
         } else if (command == "spawn") {
             spawnChild();
@@ -384,6 +410,8 @@ int wmain() {
     recordPath = environment(L"STANDIN_RECORD");
     record("cmdline " + escape(utf8(commandLine)));
     const std::wstring pipeName = argumentValue(commandLine, L"--telvio-pipe-name=");
+    const std::wstring delay = environment(L"STANDIN_CONNECT_DELAY_MS");
+    if (!delay.empty()) Sleep(std::stoul(delay));
     if (!connect(pipeName)) {
         record("connect-failed");
         return 2;
