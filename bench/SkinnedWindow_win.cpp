@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/win/ScopedHandles.h"
+#include "webview/BenchClock_win.h"
 #include "core/Container.h"
 #include "win/Shadow_win.h"
 #include "win/WindowImplBase_win.h"
@@ -43,17 +44,8 @@ LRESULT CALLBACK BareProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+// Milliseconds from the performance counter.
+double Now() { return now() * 1000.0; }
 
 double Median(std::vector<double> values)
 {

@@ -14,14 +14,6 @@
 
 namespace {
 
-int CountOf(const std::string& text, const std::string& what)
-{
-    int count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
-
 // The game's uninstall entry is the launcher's source for the game folder:
 // none before a road starts, none left after it.
 struct NoUninstallEntry {
@@ -44,32 +36,6 @@ struct EnvironmentValue {
     const wchar_t* m_name;
 };
 
-struct PlatformClient {
-    PlatformClient()
-        : record(MakeTempFolder(L"roads-platform") + L"\\record.txt"),
-          process(QuotedStandIn(L"Korvane.exe") + L" \"" + record + L"\" KorvaneRoad")
-    {
-        window = WaitForProcessWindow(process.id(), L"KorvaneRoad", 20000);
-    }
-    std::string Record() const { return FileExists(record) ? ReadFileBytes(record) : std::string(); }
-    std::wstring Id() const { return std::to_wstring(reinterpret_cast<uintptr_t>(window)); }
-    std::wstring record;
-    RunningProcess process;
-    HWND window = nullptr;
-};
-
-// Ends the game stand-in that the launcher started.
-void CloseGame()
-{
-    for (int i = 0; i < 50; ++i) {
-        HWND game = FindWindowW(nullptr, L"zelk");
-        if (!game)
-            return;
-        PostMessageW(game, WM_CLOSE, 0, 0);
-        Sleep(100);
-    }
-}
-
 std::wstring Launcher() { return L"\"" + TestBinaryDir() + L"\\" ZELK_MAIN_EXE L"\""; }
 
 }  // namespace
@@ -78,36 +44,36 @@ TEST(LauncherRoads, DirectGameStartRaisesTheGameTellsTheManagerAndCloses)
 {
     SettingsFileGuard settings;
     NoUninstallEntry noEntry;
-    PlatformClient platform;
-    ASSERT_NE(nullptr, platform.window);
+    PlatformClientStandIn platform(L"KorvaneRoad");
+    ASSERT_NE(nullptr, platform.window());
     const std::wstring gameRecord = MakeTempFolder(L"roads-direct") + L"\\game.txt";
     EnvironmentValue recordTo(L"ZELK_GAME_RECORD", gameRecord);
 
-    const std::wstring arguments = L" --tokenLogin=1 --token=abc --source=KV --winid=" + platform.Id() +
-                                   L" --gameMgrId=" + platform.Id() + L" --typeMode=1";
+    const std::wstring arguments = L" --tokenLogin=1 --token=abc --source=KV --winid=" + platform.id() +
+                                   L" --gameMgrId=" + platform.id() + L" --typeMode=1";
     const ProcessResult launcher = RunProcess(Launcher() + arguments, 60000);
     EXPECT_TRUE(launcher.started);
     EXPECT_EQ(0u, launcher.exitCode);
     ASSERT_TRUE(FileExists(gameRecord));
     const std::string expected = WideToMultiByte(L"\"" + TestBinaryDir() + L"\\zelk.exe\" --source=KV --tokenLogin=1 "
-                                                 L"--token=abc --winid=" + platform.Id() + L" --typeMode=1",
+                                                 L"--token=abc --winid=" + platform.id() + L" --typeMode=1",
                                                  CP_UTF8);
     EXPECT_EQ(expected, ReadFileBytes(gameRecord));
     HWND game = FindWindowW(nullptr, L"zelk");
     EXPECT_NE(nullptr, game);
     EXPECT_TRUE(game && IsWindowVisible(game));
     // Ready at start; closed through WM_CLOSE, which sends no record.
-    EXPECT_EQ(1, CountOf(platform.Record(), "message 1348 0 0"));
-    EXPECT_EQ(0, CountOf(platform.Record(), "copydata"));
-    CloseGame();
+    EXPECT_EQ(1, platform.count("message 1348 0 0"));
+    EXPECT_EQ(0, platform.count("copydata"));
+    CloseGameStandIn();
 }
 
 TEST(LauncherRoads, PackageRoadRegistersStartsTheGameAndCloses)
 {
     SettingsFileGuard settings;
     NoUninstallEntry noEntry;
-    PlatformClient platform;
-    ASSERT_NE(nullptr, platform.window);
+    PlatformClientStandIn platform(L"KorvaneRoad");
+    ASSERT_NE(nullptr, platform.window());
     // The unpacked game, where the registration will say it is.
     const std::wstring root = MakeTempFolder(L"roads-package");
     CreateDirectoryW((root + L"\\zelk").c_str(), nullptr);
@@ -115,7 +81,7 @@ TEST(LauncherRoads, PackageRoadRegistersStartsTheGameAndCloses)
     const std::wstring gameRecord = root + L"\\game.txt";
     EnvironmentValue recordTo(L"ZELK_GAME_RECORD", gameRecord);
 
-    RunningProcess launcher(Launcher() + L" --source=KV --token=abc --winid=" + platform.Id() +
+    RunningProcess launcher(Launcher() + L" --source=KV --token=abc --winid=" + platform.id() +
                             L" --instGamePath=" + root);
     HWND window = WaitForProcessWindow(launcher.id(), L"Zelkmar", 20000);
     ASSERT_NE(nullptr, window);
@@ -129,6 +95,6 @@ TEST(LauncherRoads, PackageRoadRegistersStartsTheGameAndCloses)
     ASSERT_TRUE(FileExists(gameRecord));
     EXPECT_NE(std::string::npos, ReadFileBytes(gameRecord).find(" --token=abc"));
     EXPECT_EQ(root + L"\\zelk\\", GetGameDirFromUninstall(L"zelk"));
-    EXPECT_EQ(0, CountOf(platform.Record(), "copydata"));
-    CloseGame();
+    EXPECT_EQ(0, platform.count("copydata"));
+    CloseGameStandIn();
 }

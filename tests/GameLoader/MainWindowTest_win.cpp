@@ -71,30 +71,6 @@ void ClickAt(HWND window, int x, int y)
     SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
-// The platform-client stand-in with a record file of its own.
-struct PlatformClient {
-    PlatformClient()
-        : record(MakeTempFolder(L"platform") + L"\\record.txt"),
-          process(QuotedStandIn(L"Korvane.exe") + L" \"" + record + L"\" KorvaneTest")
-    {
-        window = WaitForProcessWindow(process.id(), L"KorvaneTest", 20000);
-    }
-    std::string Record() const { return FileExists(record) ? ReadFileBytes(record) : std::string(); }
-    int Count(const std::string& what) const
-    {
-        const std::string text = Record();
-        int count = 0;
-        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-            ++count;
-        return count;
-    }
-    std::wstring Id() const { return std::to_wstring(reinterpret_cast<uintptr_t>(window)); }
-
-    std::wstring record;
-    RunningProcess process;
-    HWND window = nullptr;
-};
-
 class MainWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -256,8 +232,8 @@ TEST_F(MainWindow, UnknownCustomMessagesAreIgnored)
 
 TEST_F(MainWindow, TaskbarCloseSendsOneRecordOnlyWhenStartedByThePlatform)
 {
-    PlatformClient platform;
-    ASSERT_NE(nullptr, platform.window);
+    PlatformClientStandIn platform(L"KorvaneTest");
+    ASSERT_NE(nullptr, platform.window());
     struct Case {
         const wchar_t* source;
         int records;
@@ -265,26 +241,26 @@ TEST_F(MainWindow, TaskbarCloseSendsOneRecordOnlyWhenStartedByThePlatform)
     int total = 0;
     for (const Case& c : cases) {
         HWND window = Open(std::wstring(L"{\"source\":\"") + c.source + L"\",\"token\":\"abc\",\"winid\":\"" +
-                           platform.Id() + L"\"}");
+                           platform.id() + L"\"}");
         SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
         EXPECT_TRUE(PumpUntil(5000, [&] { return !IsWindow(window); })) << c.source;
         total += c.records;
-        EXPECT_EQ(total, platform.Count("copydata 1 528 ")) << c.source;
+        EXPECT_EQ(total, platform.count("copydata 1 528 ")) << c.source;
     }
     // Game id 1, text "1", flag 1.
-    EXPECT_NE(std::string::npos, platform.Record().find("copydata 1 528 0100000031000000"));
+    EXPECT_NE(std::string::npos, platform.record().find("copydata 1 528 0100000031000000"));
 }
 
 TEST_F(MainWindow, LoaderReadyGoesToTheGameManagerForTypeMode1)
 {
-    PlatformClient platform;
-    ASSERT_NE(nullptr, platform.window);
-    Open(L"{\"source\":\"KV\",\"token\":\"abc\",\"typeMode\":\"2\",\"gameMgrId\":\"" + platform.Id() + L"\"}");
+    PlatformClientStandIn platform(L"KorvaneTest");
+    ASSERT_NE(nullptr, platform.window());
+    Open(L"{\"source\":\"KV\",\"token\":\"abc\",\"typeMode\":\"2\",\"gameMgrId\":\"" + platform.id() + L"\"}");
     DestroyWindow(m_hwnd);
-    Open(L"{\"source\":\"KV\",\"token\":\"abc\",\"typeMode\":\"1\",\"gameMgrId\":\"" + platform.Id() + L"\"}");
-    EXPECT_TRUE(WaitUntil(5000, [&] { return platform.Count("message 1348 0 0") == 1; })) << platform.Record();
+    Open(L"{\"source\":\"KV\",\"token\":\"abc\",\"typeMode\":\"1\",\"gameMgrId\":\"" + platform.id() + L"\"}");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return platform.count("message 1348 0 0") == 1; })) << platform.record();
     Sleep(200);
-    EXPECT_EQ(1, platform.Count("message 1348"));
+    EXPECT_EQ(1, platform.count("message 1348"));
 }
 
 TEST_F(MainWindow, ExitMenuOnlyForARightButtonPress)

@@ -32,17 +32,6 @@ void PrintRecord(const std::wstring& path, const char* indent)
         std::printf("%s(nothing)\n", indent);
 }
 
-void CloseGame()
-{
-    for (int i = 0; i < 50; ++i) {
-        HWND game = FindWindowW(nullptr, L"zelk");
-        if (!game)
-            return;
-        PostMessageW(game, WM_CLOSE, 0, 0);
-        Sleep(100);
-    }
-}
-
 void RemoveEntry()
 {
     LaunchParams params;
@@ -81,7 +70,7 @@ int main()
                 game == GetForegroundWindow() ? "yes" : "no");
     std::printf("   the platform client received (1348 = launcher ready; no record: WM_CLOSE sends none):\n");
     PrintRecord(platformRecord, "     ");
-    CloseGame();
+    CloseGameStandIn();
 
     std::printf("2. package road: zelk_main.exe --source=KV --token=abc --instGamePath=<folder>, then the updater\n");
     const std::wstring root = MakeTempFolder(L"demo-package");
@@ -105,7 +94,7 @@ int main()
     std::printf("   uninstall entry's game folder: %s\n", Utf8(GetGameDirFromUninstall(L"zelk")).c_str());
     std::printf("   the game was started with:\n");
     PrintRecord(packageRecord, "     ");
-    CloseGame();
+    CloseGameStandIn();
     RemoveEntry();
     return 0;
 }

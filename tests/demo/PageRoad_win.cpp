@@ -60,17 +60,6 @@ void WriteScript(const std::wstring& path, const std::string& lastStep)
     WriteFileBytes(path, "navigate-complete\ndocument-complete\nwait 2500\n" + lastStep + "\n");
 }
 
-void CloseGame()
-{
-    for (int i = 0; i < 50; ++i) {
-        HWND game = FindWindowW(nullptr, L"zelk");
-        if (!game)
-            return;
-        PostMessageW(game, WM_CLOSE, 0, 0);
-        Sleep(100);
-    }
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -116,7 +105,7 @@ int wmain(int argc, wchar_t** argv)
         if (run == 1) {
             std::printf("   the game was started with:\n");
             PrintLines(game, "", "     ");
-            CloseGame();
+            CloseGameStandIn();
         } else {
             std::printf("   the platform client received:\n");
             PrintLines(platformRecord, "copydata", "     ");

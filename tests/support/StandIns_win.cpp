@@ -131,3 +131,34 @@ SettingsFileGuard::~SettingsFileGuard()
     else
         DeleteFileW(m_path.c_str());
 }
+
+PlatformClientStandIn::PlatformClientStandIn(const std::wstring& title)
+    : m_record(MakeTempFolder(L"platform") + L"\\record.txt"),
+      m_process(QuotedStandIn(L"Korvane.exe") + L" \"" + m_record + L"\" " + title)
+{
+    m_window = WaitForProcessWindow(m_process.id(), title.c_str(), 20000);
+}
+
+std::wstring PlatformClientStandIn::id() const { return std::to_wstring(reinterpret_cast<uintptr_t>(m_window)); }
+
+std::string PlatformClientStandIn::record() const { return FileExists(m_record) ? ReadFileBytes(m_record) : std::string(); }
+
+int PlatformClientStandIn::count(const std::string& what) const
+{
+    const std::string text = record();
+    int found = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++found;
+    return found;
+}
+
+void CloseGameStandIn()
+{
+    for (int i = 0; i < 50; ++i) {
+        HWND game = FindWindowW(nullptr, L"zelk");
+        if (!game)
+            return;
+        PostMessageW(game, WM_CLOSE, 0, 0);
+        Sleep(100);
+    }
+}

@@ -68,3 +68,25 @@ private:
     bool m_existed = false;
     std::string m_bytes;
 };
+
+// The platform-client stand-in (Korvane.exe) with its window titled `title`
+// and a record file of its own in a fresh temporary folder.
+class PlatformClientStandIn {
+public:
+    explicit PlatformClientStandIn(const std::wstring& title = L"Korvane");
+    HWND window() const { return m_window; }
+    // The window handle as decimal text, as the launcher's switches carry it.
+    std::wstring id() const;
+    const std::wstring& recordPath() const { return m_record; }
+    std::string record() const;
+    // How often `what` stands in the record.
+    int count(const std::string& what) const;
+
+private:
+    std::wstring m_record;
+    RunningProcess m_process;
+    HWND m_window = nullptr;
+};
+
+// Closes the game stand-in's windows (titled "zelk"), which ends it.
+void CloseGameStandIn();

@@ -31,3 +31,5 @@ bool ParsePicture(std::string_view text, PictureRef& picture);
 // become U+FFFD.
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
+// Appends one code point (at most U+10FFFF) as UTF-8.
+void AppendUtf8(std::string& out, unsigned long code);

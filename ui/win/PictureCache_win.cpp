@@ -38,6 +38,18 @@ constexpr UINT kMaxPictureSide = 8192;
 
 }  // namespace
 
+HBITMAP CreateTopDownDib(HDC dc, int width, int height, void** bits)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 bool DecodePicture(const void* bytes, size_t size, CPicture& picture)
 {
     if (!bytes || size == 0 || size > 0x7FFFFFFF)
@@ -68,15 +80,8 @@ bool DecodePicture(const void* bytes, size_t size, CPicture& picture)
         height > kMaxPictureSide)
         return false;
 
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    ScopedBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ScopedBitmap bitmap(CreateTopDownDib(nullptr, static_cast<int>(width), static_cast<int>(height), &bits));
     if (!bitmap || !bits)
         return false;
     const UINT stride = width * 4;

@@ -13,6 +13,10 @@ struct CPicture {
     HDC dc = nullptr;     // a memory DC holding the bitmap, kept by the cache
 };
 
+// A 32bpp top-down DIB section of `width` by `height`; `bits` receives its
+// pixels.  Null when it cannot be had.
+HBITMAP CreateTopDownDib(HDC dc, int width, int height, void** bits);
+
 // Null when the file is not in the archive or cannot be decoded; the
 // answer is remembered either way.
 const CPicture* GetPicture(const std::string& fileUtf8);

@@ -130,15 +130,8 @@ bool CRenderEngine::Prepare(HDC windowDc, int width, int height)
     m_dc.reset(CreateCompatibleDC(windowDc));
     if (!m_dc)
         return false;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    m_bitmap.reset(CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    m_bitmap.reset(CreateTopDownDib(windowDc, width, height, &bits));
     if (!m_bitmap || !bits) {
         m_dc.reset();
         return false;

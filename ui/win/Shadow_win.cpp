@@ -94,15 +94,8 @@ void CShadowUI::Paint(POINT at, int width, int height)
         return;
     ScopedWindowDc screen(nullptr);
     ScopedMemoryDc dc(CreateCompatibleDC(screen.get()));
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    ScopedBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ScopedBitmap bitmap(CreateTopDownDib(screen.get(), width, height, &bits));
     if (!dc || !bitmap)
         return;
     ScopedSelectObject selected(dc.get(), bitmap.get());
