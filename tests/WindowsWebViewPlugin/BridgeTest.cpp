@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "MultiPartMessage.h"
+#include "bridge/MultiPartMessage.h"
 #include "PluginFixture.h"
 
 namespace {

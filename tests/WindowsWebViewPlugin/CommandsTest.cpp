@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "ChromiumWebViewProxy.h"
+#include "webview/ChromiumWebViewProxy.h"
 #include "PluginFixture.h"
 
 namespace {

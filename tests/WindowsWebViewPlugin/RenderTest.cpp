@@ -13,11 +13,11 @@
 
 #include <rapidjson/document.h>
 
-#include "ChromiumWebViewProxy.h"
-#include "GraphicsManager.h"
+#include "webview/ChromiumWebViewProxy.h"
+#include "engine/GraphicsManager.h"
 #include "PluginFixture.h"
-#include "PointerTable.h"
-#include "RenderExports.h"
+#include "webview/PointerTable.h"
+#include "exports/RenderExports.h"
 
 namespace {
 
