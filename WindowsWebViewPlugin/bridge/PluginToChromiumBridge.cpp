@@ -3,8 +3,8 @@
 #include <thread>
 
 #include "bridge/BrowserOptions.h"
-#include "engine/EngineCallbacks.h"
 #include "bridge/MultiPartMessage.h"
+#include "engine/EngineCallbacks.h"
 #include "text/Utf.h"
 
 PluginToChromiumBridge::~PluginToChromiumBridge() { stopHeartbeat(); }

@@ -22,3 +22,9 @@ struct IUnityGraphicsD3D11 {
 };
 
 constexpr UnityInterfaceGUID kUnityGraphicsD3D11Guid{0xAAB37EF87A87D748ULL, 0xBF76967F07EFB177ULL};
+
+// The registry pointer handed to UnityPluginLoad; null before it.  Kept here
+// rather than with the exports, so that the device calls below them can read
+// it without reaching up.  Any thread.
+IUnityInterfaces* unityInterfaces();
+void setUnityInterfaces(IUnityInterfaces* interfaces);

@@ -1,20 +1,17 @@
 #include "exports/Exports.h"
 
-#include <atomic>
 #include <exception>
 #include <string>
 
 #include "bridge/BrowserOptions.h"
-#include "webview/ChromiumWebViewProxy.h"
+#include "bridge/PluginToChromiumBridge.h"
 #include "exports/ExportGuard.h"
+#include "webview/ChromiumWebViewProxy.h"
 #include "webview/CommandSending.h"
 #include "webview/Plugin.h"
-#include "bridge/PluginToChromiumBridge.h"
 #include "webview/WebViewRegistry.h"
 
 namespace {
-
-std::atomic<IUnityInterfaces*> interfacesPointer{nullptr};
 
 std::string text(const char* value) { return value ? std::string(value) : std::string(); }
 
@@ -39,9 +36,7 @@ rapidjson::Document cookieCommand(CommandType type) {
 
 }  // namespace
 
-IUnityInterfaces* unityInterfaces() { return interfacesPointer.load(); }
-
-WEBVIEW_EXPORT void WEBVIEW_STDCALL UnityPluginLoad(IUnityInterfaces* interfaces) { interfacesPointer = interfaces; }
+WEBVIEW_EXPORT void WEBVIEW_STDCALL UnityPluginLoad(IUnityInterfaces* interfaces) { setUnityInterfaces(interfaces); }
 
 WEBVIEW_EXPORT void WEBVIEW_STDCALL UnityPluginUnload() {}
 

@@ -107,6 +107,3 @@ WEBVIEW_EXPORT void WEBVIEW_STDCALL WebView_setDownloadsEnabled(void* handle, co
 // Only stores the new size; the next render event sends it.
 WEBVIEW_EXPORT void WEBVIEW_STDCALL WebView_resizeWithPixelDensity(void* handle, int32_t width, int32_t height,
                                                                    float pixelDensity);
-
-// The registry pointer handed to UnityPluginLoad.
-IUnityInterfaces* unityInterfaces();

@@ -1,8 +1,8 @@
 #include "exports/RenderExports.h"
 
-#include "webview/ChromiumWebViewProxy.h"
-#include "exports/ExportGuard.h"
 #include "engine/GraphicsManager.h"
+#include "exports/ExportGuard.h"
+#include "webview/ChromiumWebViewProxy.h"
 #include "webview/PointerTable.h"
 
 extern "C" void WEBVIEW_STDCALL onRenderEvent(int32_t eventId) {

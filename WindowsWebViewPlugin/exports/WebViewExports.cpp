@@ -5,11 +5,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "webview/ChromiumWebViewProxy.h"
 #include "exports/ExportGuard.h"
 #include "exports/Exports.h"
+#include "webview/ChromiumWebViewProxy.h"
 #include "webview/CommandSending.h"
-#include "webview/Plugin.h"
 
 namespace {
 

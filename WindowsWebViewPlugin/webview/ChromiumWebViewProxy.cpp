@@ -5,7 +5,6 @@
 #include "engine/EngineCallbacks.h"
 #include "engine/GraphicsManager.h"
 #include "webview/CommandSending.h"
-#include "webview/Plugin.h"
 
 void ChromiumWebViewProxy::handleMessage(const std::string& type, const std::string& data) {
     if (type == "ResizeFinished") {

@@ -3,10 +3,10 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include "bridge/PluginToChromiumBridge.h"
 #include "engine/EngineCallbacks.h"
 #include "text/JsonWriter.h"
 #include "webview/Plugin.h"
-#include "bridge/PluginToChromiumBridge.h"
 
 std::string serializeCommand(const rapidjson::Document& command) {
     rapidjson::StringBuffer buffer;

@@ -8,9 +8,9 @@
 
 #include "bridge/BridgeHost.h"
 #include "bridge/BrowserOptions.h"
-#include "engine/EngineCallbacks.h"
 #include "bridge/PlatformBridge.h"
 #include "bridge/PluginToChromiumBridge.h"
+#include "engine/EngineCallbacks.h"
 #include "webview/WebViewMessages.h"
 #include "webview/WebViewRegistry.h"
 

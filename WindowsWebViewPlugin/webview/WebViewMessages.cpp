@@ -2,8 +2,8 @@
 
 #include <rapidjson/document.h>
 
-#include "webview/ChromiumWebViewProxy.h"
 #include "engine/EngineCallbacks.h"
+#include "webview/ChromiumWebViewProxy.h"
 #include "webview/WebViewRegistry.h"
 
 namespace {

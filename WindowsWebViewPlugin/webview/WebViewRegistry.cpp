@@ -1,7 +1,7 @@
 #include "webview/WebViewRegistry.h"
 
-#include "webview/ChromiumWebViewProxy.h"
 #include "engine/EngineCallbacks.h"
+#include "webview/ChromiumWebViewProxy.h"
 
 WebViewReference::~WebViewReference() {
     if (record) record->release();

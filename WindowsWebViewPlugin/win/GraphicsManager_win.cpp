@@ -8,7 +8,6 @@
 #include <string>
 
 #include "engine/EngineCallbacks.h"
-#include "exports/Exports.h"
 #include "engine/UnityInterface.h"
 
 namespace {

@@ -9,8 +9,8 @@
 
 #include <cstdio>
 
-#include "engine/EngineCallbacks.h"
 #include "bridge/PlatformBridge.h"
+#include "engine/EngineCallbacks.h"
 #include "text/Utf.h"
 #include "win/WindowsBridgeState_win.h"
 

@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "bridge/MultiPartMessage.h"
 #include "PluginFixture.h"
+#include "bridge/MultiPartMessage.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "webview/ChromiumWebViewProxy.h"
 #include "PluginFixture.h"
+#include "webview/ChromiumWebViewProxy.h"
 
 namespace {
 

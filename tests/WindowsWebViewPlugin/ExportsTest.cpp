@@ -2,9 +2,9 @@
 
 #include <thread>
 
+#include "PluginFixture.h"
 #include "bridge/BrowserOptions.h"
 #include "webview/ChromiumWebViewProxy.h"
-#include "PluginFixture.h"
 #include "webview/WebViewRegistry.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <string>
 
-#include "bridge/PlatformBridge.h"
 #include "PluginFixture.h"
+#include "bridge/PlatformBridge.h"
 #include "win/WindowsPluginToChromiumBridge_win.h"
 
 namespace {

@@ -11,11 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include "bridge/PluginToChromiumBridge.h"
 #include "exports/Exports.h"
+#include "text/Utf.h"
 #include "webview/CommandSending.h"
 #include "webview/Plugin.h"
-#include "bridge/PluginToChromiumBridge.h"
-#include "text/Utf.h"
 #include "webview/WebViewMessages.h"
 
 struct EngineCall {

@@ -13,11 +13,11 @@
 
 #include <rapidjson/document.h>
 
-#include "webview/ChromiumWebViewProxy.h"
-#include "engine/GraphicsManager.h"
 #include "PluginFixture.h"
-#include "webview/PointerTable.h"
+#include "engine/GraphicsManager.h"
 #include "exports/RenderExports.h"
+#include "webview/ChromiumWebViewProxy.h"
+#include "webview/PointerTable.h"
 
 namespace {
 

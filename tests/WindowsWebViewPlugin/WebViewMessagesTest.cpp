@@ -4,8 +4,8 @@
 #include <future>
 #include <thread>
 
-#include "webview/ChromiumWebViewProxy.h"
 #include "PluginFixture.h"
+#include "webview/ChromiumWebViewProxy.h"
 #include "webview/WebViewMessages.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "webview/ChromiumWebViewProxy.h"
 #include "exports/Exports.h"
+#include "webview/ChromiumWebViewProxy.h"
 #include "webview/WebViewMessages.h"
 
 namespace {
