@@ -11,6 +11,7 @@
 #include "bridge/PlatformBridge.h"
 #include "bridge/PluginToChromiumBridge.h"
 #include "engine/EngineCallbacks.h"
+#include "engine/GraphicsManager.h"
 #include "webview/WebViewMessages.h"
 #include "webview/WebViewRegistry.h"
 
@@ -27,7 +28,9 @@ std::shared_ptr<PluginToChromiumBridge> instance;  // atomic_load/atomic_store; 
 bool resetRunning = false;                         // guarded by resetMutex
 bool terminationPending = false;                   // guarded by resetMutex
 std::shared_ptr<std::atomic<bool>> watchdogToken;  // guarded by resetMutex
-std::atomic<long long> watchdogDelayMs{4000};
+// How long a termination may take before the watchdog resets by itself.
+constexpr long long kTerminationWatchdogDelayMs = 4000;
+std::atomic<long long> watchdogDelayMs{kTerminationWatchdogDelayMs};
 std::atomic<BridgeFactory> bridgeFactory{&createPlatformBridge};
 thread_local bool onBridgeThread = false;
 
@@ -136,6 +139,13 @@ bool setBrowserOptionsWhileStopped(const std::function<void(BrowserOptions&)>& s
 }
 
 void setTerminationWatchdogDelay(std::chrono::milliseconds delay) { watchdogDelayMs = delay.count(); }
+
+void restorePluginDefaults() {
+    resetPlugin(true);
+    bridgeFactory = &createPlatformBridge;
+    watchdogDelayMs = kTerminationWatchdogDelayMs;
+    setTextureOperations({&GraphicsManager::createTexture, &GraphicsManager::getSharedTextureHandle});
+}
 
 std::shared_ptr<std::atomic<bool>> PluginBridgeHost::beginTermination() {
     auto token = std::make_shared<std::atomic<bool>>(true);

@@ -36,6 +36,14 @@ void resetPluginWhileInstance(const PluginToChromiumBridge* bridge);
 
 void setTerminationWatchdogDelay(std::chrono::milliseconds delay);  // tests only
 
+// Tests only: the one reset a test fixture needs between tests.  A quiet
+// resetPlugin, then every process-wide seam a test may change back to what the
+// DLL starts with: the platform's bridge factory, the termination watchdog's
+// delay and GraphicsManager's texture operations.  The engine's callbacks
+// stay (WebView_initializePlugin sets them), as do the Windows launch calls,
+// which live in the Windows edge below this layer's reach.
+void restorePluginDefaults();
+
 // The plug-in's host for its bridges (BridgeHost.h).
 BridgeHost& bridgeHost();
 

@@ -47,10 +47,6 @@ protected:
         std::lock_guard<std::mutex> lock(texturesMutex);
         textures.clear();
     }
-    void TearDown() override {
-        PluginTest::TearDown();
-        setTextureOperations({&GraphicsManager::createTexture, &GraphicsManager::getSharedTextureHandle});
-    }
 
     static WindowsChromiumWebViewProxy* newView(const char* id, int32_t width, int32_t height, float density,
                                                 const char* popupId = "") {
