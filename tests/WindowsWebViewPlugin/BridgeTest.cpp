@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "MultiPartMessage.h"
 #include "PluginFixture.h"
+#include "bridge/MultiPartMessage.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "ChromiumWebViewProxy.h"
 #include "PluginFixture.h"
+#include "webview/ChromiumWebViewProxy.h"
 
 namespace {
 

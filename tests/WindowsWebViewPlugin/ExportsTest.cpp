@@ -2,10 +2,10 @@
 
 #include <thread>
 
-#include "BrowserOptions.h"
-#include "ChromiumWebViewProxy.h"
 #include "PluginFixture.h"
-#include "WebViewRegistry.h"
+#include "bridge/BrowserOptions.h"
+#include "webview/ChromiumWebViewProxy.h"
+#include "webview/WebViewRegistry.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "JsonWriter.h"
+#include "text/JsonWriter.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <fstream>
 #include <string>
 
-#include "PlatformBridge.h"
 #include "PluginFixture.h"
-#include "WindowsPluginToChromiumBridge_win.h"
+#include "bridge/PlatformBridge.h"
+#include "win/WindowsPluginToChromiumBridge_win.h"
 
 namespace {
 

@@ -145,15 +145,15 @@ int RecordingBridges::created() { return bridgesCreated; }
 void RecordingBridges::failNextStart() { failStart = true; }
 
 void PluginTest::SetUp() {
+    restorePluginDefaults();
     RecordingBridges::install();
-    setTerminationWatchdogDelay(std::chrono::milliseconds(4000));
     initializeWithRecorder();
     EngineRecorder::instance().clear();
 }
 
 void PluginTest::TearDown() {
     EngineRecorder::instance().setHook(nullptr);
-    resetPlugin(true);
+    restorePluginDefaults();
     {
         std::lock_guard<std::mutex> lock(bridgesMutex);
         lastBridge.reset();

@@ -11,12 +11,12 @@
 #include <thread>
 #include <vector>
 
-#include "Exports.h"
-#include "CommandSending.h"
-#include "Plugin.h"
-#include "PluginToChromiumBridge.h"
-#include "Utf.h"
-#include "WebViewMessages.h"
+#include "bridge/PluginToChromiumBridge.h"
+#include "exports/Exports.h"
+#include "text/Utf.h"
+#include "webview/CommandSending.h"
+#include "webview/Plugin.h"
+#include "webview/WebViewMessages.h"
 
 struct EngineCall {
     std::string callback;  // "terminated", "info", "warning", "error", "message", "cookies", "bool"

@@ -13,11 +13,11 @@
 
 #include <rapidjson/document.h>
 
-#include "ChromiumWebViewProxy.h"
-#include "GraphicsManager.h"
 #include "PluginFixture.h"
-#include "PointerTable.h"
-#include "RenderExports.h"
+#include "engine/GraphicsManager.h"
+#include "exports/RenderExports.h"
+#include "webview/ChromiumWebViewProxy.h"
+#include "webview/PointerTable.h"
 
 namespace {
 
@@ -46,10 +46,6 @@ protected:
         nextSharedHandle = 0;
         std::lock_guard<std::mutex> lock(texturesMutex);
         textures.clear();
-    }
-    void TearDown() override {
-        PluginTest::TearDown();
-        setTextureOperations({&GraphicsManager::createTexture, &GraphicsManager::getSharedTextureHandle});
     }
 
     static WindowsChromiumWebViewProxy* newView(const char* id, int32_t width, int32_t height, float density,

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "Utf.h"
+#include "text/Utf.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <future>
 #include <thread>
 
-#include "ChromiumWebViewProxy.h"
 #include "PluginFixture.h"
-#include "WebViewMessages.h"
+#include "webview/ChromiumWebViewProxy.h"
+#include "webview/WebViewMessages.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "ChromiumWebViewProxy.h"
-#include "Exports.h"
-#include "WebViewMessages.h"
+#include "exports/Exports.h"
+#include "webview/ChromiumWebViewProxy.h"
+#include "webview/WebViewMessages.h"
 
 namespace {
 

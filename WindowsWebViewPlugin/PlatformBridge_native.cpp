@@ -1,7 +1,0 @@
-#include "PlatformBridge.h"
-
-#include "PluginToChromiumBridge.h"
-
-// Off Windows there is no browser process to start; tests install a bridge
-// of their own with setBridgeFactory.
-std::shared_ptr<PluginToChromiumBridge> createPlatformBridge(BridgeHost&) { return nullptr; }

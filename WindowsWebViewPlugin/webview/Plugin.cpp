@@ -1,0 +1,209 @@
+#include "webview/Plugin.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+#include "bridge/BridgeHost.h"
+#include "bridge/BrowserOptions.h"
+#include "bridge/PlatformBridge.h"
+#include "bridge/PluginToChromiumBridge.h"
+#include "engine/EngineCallbacks.h"
+#include "engine/GraphicsManager.h"
+#include "webview/WebViewMessages.h"
+#include "webview/WebViewRegistry.h"
+
+namespace {
+
+// Guards the bridge instance's creation and clearing, the reset in progress,
+// terminationPending and the watchdog token.  Held only for those fields:
+// never while a bridge shuts down, a log line is written or an engine
+// callback runs.  Lock order: resetMutex, then browserOptionsMutex(), then
+// the registry's mutex.
+std::mutex resetMutex;
+std::condition_variable resetFinished;
+std::shared_ptr<PluginToChromiumBridge> instance;  // atomic_load/atomic_store; stored under resetMutex
+bool resetRunning = false;                         // guarded by resetMutex
+bool terminationPending = false;                   // guarded by resetMutex
+std::shared_ptr<std::atomic<bool>> watchdogToken;  // guarded by resetMutex
+// How long a termination may take before the watchdog resets by itself.
+constexpr long long kTerminationWatchdogDelayMs = 4000;
+std::atomic<long long> watchdogDelayMs{kTerminationWatchdogDelayMs};
+std::atomic<BridgeFactory> bridgeFactory{&createPlatformBridge};
+thread_local bool onBridgeThread = false;
+
+void resetPluginIf(bool quiet, const std::shared_ptr<std::atomic<bool>>& requiredToken,
+                   const PluginToChromiumBridge* requiredBridge);
+
+// The plug-in as the bridge sees it (BridgeHost.h).
+class PluginBridgeHost final : public BridgeHost {
+public:
+    void handleIncomingText(const std::string& text) override { handleBridgeMessage(text); }
+    void terminationFinished(const PluginToChromiumBridge* bridge) override { resetPluginIf(false, nullptr, bridge); }
+    std::shared_ptr<PluginToChromiumBridge> currentBridge() override { return bridgeInstance(); }
+    std::shared_ptr<std::atomic<bool>> beginTermination() override;
+    void startTerminationWatchdog(std::shared_ptr<std::atomic<bool>> token) override;
+    void markBridgeThread() override { onBridgeThread = true; }
+};
+PluginBridgeHost host;
+
+// Runs `body`, logging what escapes it instead of letting it end a thread.
+template <typename Body>
+void logFailures(const char* where, Body body) noexcept {
+    try {
+        body();
+    } catch (const std::exception& exception) {
+        try {
+            logError(std::string(where) + exception.what());
+        } catch (...) {
+        }
+    } catch (...) {
+        try {
+            logError(std::string(where) + "unknown exception");
+        } catch (...) {
+        }
+    }
+}
+
+// The reset of Part 5.1, in the Part's order: the bridge shuts down while it
+// is still the instance (so browserProcessIsRunning stays true, setters
+// refuse and no command starts a second browser process meanwhile); only
+// then is the instance cleared, the options and the registry returned to
+// their initial state, and the engine told.
+// `requiredToken`/`requiredBridge`: reset only while this watchdog is still
+// armed, or while this bridge is still the instance and nobody resets it.
+void resetPluginIf(bool quiet, const std::shared_ptr<std::atomic<bool>>& requiredToken,
+                   const PluginToChromiumBridge* requiredBridge) {
+    std::shared_ptr<PluginToChromiumBridge> bridge;
+    {
+        std::unique_lock<std::mutex> lock(resetMutex);
+        if (requiredToken && (!requiredToken->load() || !terminationPending)) return;
+        if (requiredBridge && (resetRunning || std::atomic_load(&instance).get() != requiredBridge)) return;
+        if (resetRunning) {
+            // A bridge thread must not wait: the running reset waits for it.
+            // That reset leaves the same state behind.
+            if (onBridgeThread) return;
+            resetFinished.wait(lock, [] { return !resetRunning; });
+        }
+        resetRunning = true;
+        terminationPending = false;
+        if (watchdogToken) {
+            watchdogToken->exchange(false);
+            watchdogToken.reset();
+        }
+        bridge = std::atomic_load(&instance);
+    }
+    if (bridge) {
+        // Ends the threads and the browser process now; the storage goes
+        // when the last caller still inside the bridge lets go of it.
+        logFailures("[WindowsPluginToChromiumBridge] Shutting the bridge down failed: ", [&] { bridge->shutdown(); });
+    }
+    {
+        std::lock_guard<std::mutex> lock(resetMutex);
+        {
+            std::lock_guard<std::mutex> optionsLock(browserOptionsMutex());
+            std::atomic_store(&instance, std::shared_ptr<PluginToChromiumBridge>());
+            browserOptions() = BrowserOptions{};
+        }
+        webViewRegistry().clear();
+        resetRunning = false;
+    }
+    resetFinished.notify_all();
+    bridge.reset();
+    if (!quiet) {
+        if (const auto callback = engineCallbacks().browserProcessTerminated.load()) callback();
+    }
+}
+
+}  // namespace
+
+void setBridgeFactory(BridgeFactory factory) { bridgeFactory = factory; }
+
+std::shared_ptr<PluginToChromiumBridge> bridgeInstance() { return std::atomic_load(&instance); }
+
+void resetPlugin(bool quiet) { resetPluginIf(quiet, nullptr, nullptr); }
+
+void resetPluginWhileInstance(const PluginToChromiumBridge* bridge) {
+    resetPluginIf(false, nullptr, bridge);
+}
+
+BridgeHost& bridgeHost() { return host; }
+
+bool setBrowserOptionsWhileStopped(const std::function<void(BrowserOptions&)>& store) {
+    std::lock_guard<std::mutex> lock(browserOptionsMutex());
+    if (std::atomic_load(&instance)) return false;
+    store(browserOptions());
+    return true;
+}
+
+void setTerminationWatchdogDelay(std::chrono::milliseconds delay) { watchdogDelayMs = delay.count(); }
+
+void restorePluginDefaults() {
+    resetPlugin(true);
+    bridgeFactory = &createPlatformBridge;
+    watchdogDelayMs = kTerminationWatchdogDelayMs;
+    setTextureOperations({&GraphicsManager::createTexture, &GraphicsManager::getSharedTextureHandle});
+}
+
+std::shared_ptr<std::atomic<bool>> PluginBridgeHost::beginTermination() {
+    auto token = std::make_shared<std::atomic<bool>>(true);
+    {
+        std::lock_guard<std::mutex> lock(resetMutex);
+        terminationPending = true;
+        if (watchdogToken) watchdogToken->exchange(false);
+        watchdogToken = token;
+    }
+    webViewRegistry().clear();
+    return token;
+}
+
+void PluginBridgeHost::startTerminationWatchdog(std::shared_ptr<std::atomic<bool>> token) {
+    const std::chrono::milliseconds delay(watchdogDelayMs.load());
+    try {
+        std::thread([token, delay] {
+            // Nothing may leave a thread body: std::terminate would end the game.
+            logFailures("[WindowsPluginToChromiumBridge] The termination watchdog failed: ", [&] {
+                if (!token->load()) return;
+                std::this_thread::sleep_for(delay);
+                resetPluginIf(false, token, nullptr);
+            });
+        }).detach();
+    } catch (const std::exception&) {
+        // Without a watchdog only "TerminateProcessFinished" resets the plug-in.
+        logError("CreateThread failed");
+    }
+}
+
+std::shared_ptr<PluginToChromiumBridge> bridgeInstanceOrNew(std::shared_ptr<PluginToChromiumBridge>& created) {
+    std::shared_ptr<PluginToChromiumBridge> bridge;
+    {
+        // Under the lock, so that the engine's thread and the render thread
+        // never start two browser processes.  A reset that runs is waited
+        // for, so the command goes to the next browser process rather than
+        // to the one that is going away (a bridge thread cannot wait: the
+        // reset waits for it; its command goes to the old bridge and is
+        // dropped with it).
+        std::unique_lock<std::mutex> lock(resetMutex);
+        if (resetRunning && !onBridgeThread) resetFinished.wait(lock, [] { return !resetRunning; });
+        bridge = std::atomic_load(&instance);
+        if (!bridge) {
+            created = bridgeFactory.load()(host);
+            if (created) {
+                std::lock_guard<std::mutex> optionsLock(browserOptionsMutex());
+                std::atomic_store(&instance, created);
+            }
+            bridge = created;
+        }
+    }
+    // No bridge for this platform: the engine hears that nothing runs.
+    if (!bridge) resetPlugin(false);
+    return bridge;
+}
+
+void startNewBridge(const std::shared_ptr<PluginToChromiumBridge>& bridge) {
+    // Threads start outside the lock: a failure is logged, and the log
+    // callback may call back into the plug-in.
+    if (!bridge->start()) resetPluginWhileInstance(bridge.get());
+}
