@@ -14,7 +14,7 @@ public:
     virtual ~BridgeHost() = default;
 
     // The pipe server thread: an incoming text that is not one of the
-    // built-in ones (Part 5.3).
+    // built-in ones.
     virtual void handleIncomingText(const std::string& text) = 0;
 
     // "TerminateProcessFinished" arrived, the reader ended or the browser

@@ -26,7 +26,7 @@ struct BrowserOptions {
 BrowserOptions& browserOptions();
 std::mutex& browserOptionsMutex();
 
-// Elements 2 to 11 of the browser process's command line (Part 6.1), in
+// Elements 2 to 11 of the browser process's command line, in
 // their order; `quote` wraps the cache path and user agent elements whole.
 std::vector<std::string> browserSwitches(const BrowserOptions& options, bool quote);
 

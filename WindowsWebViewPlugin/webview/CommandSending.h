@@ -1,5 +1,5 @@
 #pragma once
-// The two ways of handing a command to the bridge (Part 5.2).
+// The two ways of handing a command to the bridge.
 #include <string>
 
 #include <rapidjson/document.h>

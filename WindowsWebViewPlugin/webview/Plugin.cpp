@@ -67,7 +67,7 @@ void logFailures(const char* where, Body body) noexcept {
     }
 }
 
-// The reset of Part 5.1, in the Part's order: the bridge shuts down while it
+// The reset, in this order: the bridge shuts down while it
 // is still the instance (so browserProcessIsRunning stays true, setters
 // refuse and no command starts a second browser process meanwhile); only
 // then is the instance cleared, the options and the registry returned to

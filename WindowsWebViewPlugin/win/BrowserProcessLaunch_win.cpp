@@ -1,4 +1,4 @@
-// The launcher thread of the Windows bridge (Part 6.1): the browser
+// The launcher thread of the Windows bridge: the browser
 // executable's place, its command line, its start in a job, and the relay
 // of its output into the engine's log.
 #include "win/WindowsPluginToChromiumBridge_win.h"

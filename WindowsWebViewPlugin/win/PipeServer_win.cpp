@@ -1,4 +1,4 @@
-// The pipe server thread of the Windows bridge (Part 6.2): the pipe, the
+// The pipe server thread of the Windows bridge: the pipe, the
 // check of its client, and the reader that hands each message on.
 #include "win/WindowsPluginToChromiumBridge_win.h"
 

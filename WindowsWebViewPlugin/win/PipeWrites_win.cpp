@@ -1,4 +1,4 @@
-// The writes of the Windows bridge (Part 6.2): one overlapped record and
+// The writes of the Windows bridge: one overlapped record and
 // event per writing thread, each write waited for.
 #include "win/WindowsPluginToChromiumBridge_win.h"
 

@@ -81,14 +81,14 @@ void DrawNineGrid(HDC dc, const UIRect& dest, const CPicture& picture, const UIR
 
 namespace {
 
-HFONT SharedFont(const SkinFont& spec)
+HFONT SharedFont(const SkinFont& wanted)
 {
     static std::map<std::tuple<std::wstring, int, bool, bool, bool>, ScopedFont> fonts;
-    ScopedFont& font = fonts[std::make_tuple(spec.name, spec.size, spec.bold, spec.underline, spec.italic)];
+    ScopedFont& font = fonts[std::make_tuple(wanted.name, wanted.size, wanted.bold, wanted.underline, wanted.italic)];
     if (!font) {
-        font.reset(CreateFontW(-spec.size, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, spec.italic, spec.underline, FALSE,
+        font.reset(CreateFontW(-wanted.size, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, wanted.italic, wanted.underline, FALSE,
                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                               DEFAULT_PITCH | FF_DONTCARE, spec.name.c_str()));
+                               DEFAULT_PITCH | FF_DONTCARE, wanted.name.c_str()));
     }
     return font.get();
 }
