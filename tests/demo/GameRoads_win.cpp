@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Common/Text.h"
+#include "demo/DemoOutput_win.h"
 #include "GameLoader/InstallRegistration.h"
 #include "Settings/LocalSettings.h"
 #include "support/Process_win.h"
@@ -16,21 +17,6 @@
 namespace {
 
 std::string Utf8(const std::wstring& text) { return WideToMultiByte(text, CP_UTF8); }
-
-void PrintRecord(const std::wstring& path, const char* indent)
-{
-    const std::string text = FileExists(path) ? ReadFileBytes(path) : std::string();
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::printf("%s%s\n", indent, text.substr(start, std::min<size_t>(end - start, 120)).c_str());
-        start = end + 1;
-    }
-    if (text.empty())
-        std::printf("%s(nothing)\n", indent);
-}
 
 void RemoveEntry()
 {
@@ -64,12 +50,12 @@ int main()
                                             60000);
     std::printf("   launcher exited with code %lu after %lu ms\n", direct.exitCode, GetTickCount() - began);
     std::printf("   the game was started with:\n");
-    PrintRecord(gameRecord, "     ");
+    PrintFileLines(gameRecord, "", "     ", 120);
     HWND game = FindWindowW(nullptr, L"zelk");
     std::printf("   game window \"zelk\": %s, foreground: %s\n", game && IsWindowVisible(game) ? "visible" : "missing",
                 game == GetForegroundWindow() ? "yes" : "no");
     std::printf("   the platform client received (1348 = launcher ready; no record: WM_CLOSE sends none):\n");
-    PrintRecord(platformRecord, "     ");
+    PrintFileLines(platformRecord, "", "     ", 120);
     CloseGameStandIn();
 
     std::printf("2. package road: zelk_main.exe --source=KV --token=abc --instGamePath=<folder>, then the updater\n");
@@ -93,7 +79,7 @@ int main()
     std::printf("   launcher %s (code %lu)\n", ended ? "exited" : "still runs", exitCode);
     std::printf("   uninstall entry's game folder: %s\n", Utf8(GetGameDirFromUninstall(L"zelk")).c_str());
     std::printf("   the game was started with:\n");
-    PrintRecord(packageRecord, "     ");
+    PrintFileLines(packageRecord, "", "     ", 120);
     CloseGameStandIn();
     RemoveEntry();
     return 0;

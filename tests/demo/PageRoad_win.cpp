@@ -11,27 +11,13 @@
 #include <string>
 
 #include "Common/Text.h"
+#include "demo/DemoOutput_win.h"
 #include "support/Process_win.h"
 #include "support/StandIns_win.h"
 
 namespace {
 
 std::string Utf8(const std::wstring& text) { return WideToMultiByte(text, CP_UTF8); }
-
-void PrintLines(const std::wstring& path, const char* prefix, const char* indent)
-{
-    const std::string text = FileExists(path) ? ReadFileBytes(path) : std::string();
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string line = text.substr(start, end - start);
-        if (line.rfind(prefix, 0) == 0)
-            std::printf("%s%s\n", indent, line.substr(0, 200).c_str());
-        start = end + 1;
-    }
-}
 
 // Registered for this run, as regsvr32 would, and taken away afterwards.
 struct StandInControl {
@@ -91,7 +77,7 @@ int wmain(int argc, wchar_t** argv)
         HWND window = WaitForProcessWindow(process.id(), L"Zelkmar", 20000);
         const bool shown = WaitUntil(20000, [&] { return window && IsWindowVisible(window); });
         std::printf("   the control was sent to:\n");
-        PrintLines(record, "Navigate2", "     ");
+        PrintFileLines(record, "Navigate2", "     ", 200);
         std::printf("   page loaded, window shown: %s\n", shown ? "yes" : "no");
         if (run == 1 && shown) {
             WriteFileBytes(marks + L"\\page-ready", "");
@@ -101,14 +87,14 @@ int wmain(int argc, wchar_t** argv)
         const bool ended = process.waitForExit(60000, &exitCode);
         std::printf("   launcher %s (code %lu)\n", ended ? "ended" : "still runs", exitCode);
         std::printf("   the page's call:\n");
-        PrintLines(record, "step call", "     ");
+        PrintFileLines(record, "step call", "     ", 200);
         if (run == 1) {
             std::printf("   the game was started with:\n");
-            PrintLines(game, "", "     ");
+            PrintFileLines(game, "", "     ", 200);
             CloseGameStandIn();
         } else {
             std::printf("   the platform client received:\n");
-            PrintLines(platformRecord, "copydata", "     ");
+            PrintFileLines(platformRecord, "copydata", "     ", 200);
         }
     }
     return 0;

@@ -104,63 +104,50 @@ void CContainerUI::DoPaint(IRenderTarget& target, const UIRect& paint)
 
 namespace {
 
-// The share of the space left over for each child without a fixed extent.
-int ShareOfRest(int available, int fixedTotal, int flexibleCount)
+// Lays out the visible, non-float children along one axis: fixed extents
+// first, the rest shared equally by the children without one (integer
+// division, never below 0; a remainder stays empty at the far end).
+// Across the axis each child gets its fixed extent or the whole area.
+void StackChildren(std::vector<std::unique_ptr<CControlUI>>& items, const UIRect& inner, bool vertical)
 {
-    if (flexibleCount == 0)
-        return 0;
-    return std::max(0, (available - fixedTotal) / flexibleCount);
+    const auto along = [vertical](const CControlUI& item) {
+        return vertical ? item.GetFixedHeight() : item.GetFixedWidth();
+    };
+    const auto across = [vertical](const CControlUI& item) {
+        return vertical ? item.GetFixedWidth() : item.GetFixedHeight();
+    };
+    int fixedTotal = 0;
+    int flexible = 0;
+    for (auto& item : items) {
+        if (!item->IsVisible() || item->IsFloat())
+            continue;
+        if (along(*item) > 0)
+            fixedTotal += along(*item);
+        else
+            ++flexible;
+    }
+    const int available = vertical ? inner.Height() : inner.Width();
+    const int share = flexible == 0 ? 0 : std::max(0, (available - fixedTotal) / flexible);
+    const int fullAcross = vertical ? inner.Width() : inner.Height();
+    int at = vertical ? inner.top : inner.left;
+    for (auto& item : items) {
+        if (!item->IsVisible() || item->IsFloat())
+            continue;
+        const int length = along(*item) > 0 ? along(*item) : share;
+        const int breadth = across(*item) > 0 ? across(*item) : fullAcross;
+        if (vertical)
+            item->SetPos(UIRect{inner.left, at, inner.left + breadth, at + length});
+        else
+            item->SetPos(UIRect{at, inner.top, at + length, inner.top + breadth});
+        at += length;
+    }
 }
 
 }  // namespace
 
-void CVerticalLayoutUI::LayoutChildren(const UIRect& inner)
-{
-    int fixedTotal = 0;
-    int flexible = 0;
-    for (auto& item : m_items) {
-        if (!item->IsVisible() || item->IsFloat())
-            continue;
-        if (item->GetFixedHeight() > 0)
-            fixedTotal += item->GetFixedHeight();
-        else
-            ++flexible;
-    }
-    const int share = ShareOfRest(inner.Height(), fixedTotal, flexible);
-    int top = inner.top;
-    for (auto& item : m_items) {
-        if (!item->IsVisible() || item->IsFloat())
-            continue;
-        const int height = item->GetFixedHeight() > 0 ? item->GetFixedHeight() : share;
-        const int width = item->GetFixedWidth() > 0 ? item->GetFixedWidth() : inner.Width();
-        item->SetPos(UIRect{inner.left, top, inner.left + width, top + height});
-        top += height;
-    }
-}
+void CVerticalLayoutUI::LayoutChildren(const UIRect& inner) { StackChildren(m_items, inner, true); }
 
-void CHorizontalLayoutUI::LayoutChildren(const UIRect& inner)
-{
-    int fixedTotal = 0;
-    int flexible = 0;
-    for (auto& item : m_items) {
-        if (!item->IsVisible() || item->IsFloat())
-            continue;
-        if (item->GetFixedWidth() > 0)
-            fixedTotal += item->GetFixedWidth();
-        else
-            ++flexible;
-    }
-    const int share = ShareOfRest(inner.Width(), fixedTotal, flexible);
-    int left = inner.left;
-    for (auto& item : m_items) {
-        if (!item->IsVisible() || item->IsFloat())
-            continue;
-        const int width = item->GetFixedWidth() > 0 ? item->GetFixedWidth() : share;
-        const int height = item->GetFixedHeight() > 0 ? item->GetFixedHeight() : inner.Height();
-        item->SetPos(UIRect{left, inner.top, left + width, inner.top + height});
-        left += width;
-    }
-}
+void CHorizontalLayoutUI::LayoutChildren(const UIRect& inner) { StackChildren(m_items, inner, false); }
 
 bool CTabLayoutUI::SelectItem(int index)
 {

@@ -229,31 +229,30 @@ bool CPaintManagerUI::TranslateMessage(const MSG* message)
 {
     if (!message)
         return false;
-    const std::vector<CPaintManagerUI*> managers = Managers();
-    const auto alive = [](CPaintManagerUI* manager) {
-        return std::find(Managers().begin(), Managers().end(), manager) != Managers().end();
+    const auto managerOf = [](HWND window) -> CPaintManagerUI* {
+        for (CPaintManagerUI* manager : Managers())
+            if (manager->m_hWnd == window)
+                return manager;
+        return nullptr;
     };
-    if (message->message >= WM_KEYFIRST && message->message <= WM_KEYLAST) {
-        for (HWND window = message->hwnd; window; window = GetParent(window)) {
-            for (CPaintManagerUI* manager : managers) {
-                if (!alive(manager) || manager->m_hWnd != window)
-                    continue;
-                const std::vector<ITranslateAcceleratorUI*> translators = manager->m_translators;
-                for (ITranslateAcceleratorUI* translator : translators)
-                    if (translator->TranslateAccelerator(const_cast<MSG*>(message)))
-                        return true;
-                LRESULT ignored = 0;
-                if (manager->PreMessageHandler(message->message, message->wParam, message->lParam, ignored))
-                    return true;
-            }
-        }
-        return false;
+    LRESULT ignored = 0;
+    if (message->message < WM_KEYFIRST || message->message > WM_KEYLAST) {
+        // Every message of the loop passes here: no copies, one lookup.
+        CPaintManagerUI* manager = message->hwnd ? managerOf(message->hwnd) : nullptr;
+        return manager && manager->PreMessageHandler(message->message, message->wParam, message->lParam, ignored);
     }
-    for (CPaintManagerUI* manager : managers) {
-        if (!alive(manager) || manager->m_hWnd != message->hwnd)
+    // A translator or filter may close windows: each manager is looked up
+    // again for every window of the chain.
+    for (HWND window = message->hwnd; window; window = GetParent(window)) {
+        CPaintManagerUI* manager = managerOf(window);
+        if (!manager)
             continue;
-        LRESULT ignored = 0;
-        if (manager->PreMessageHandler(message->message, message->wParam, message->lParam, ignored))
+        const std::vector<ITranslateAcceleratorUI*> translators = manager->m_translators;
+        for (ITranslateAcceleratorUI* translator : translators)
+            if (translator->TranslateAccelerator(const_cast<MSG*>(message)))
+                return true;
+        if (managerOf(window) == manager &&
+            manager->PreMessageHandler(message->message, message->wParam, message->lParam, ignored))
             return true;
     }
     return false;
