@@ -32,7 +32,16 @@ void sendCommandStartingBrowser(const rapidjson::Document& command) {
     const std::string text = serializeCommand(command);
     if (text.empty()) return;
     std::shared_ptr<PluginToChromiumBridge> created;
-    const std::shared_ptr<PluginToChromiumBridge> bridge = bridgeInstanceOrNew(created);
+    bool droppedDuringReset = false;
+    const std::shared_ptr<PluginToChromiumBridge> bridge = bridgeInstanceOrNew(created, droppedDuringReset);
+    if (droppedDuringReset) {
+        // Sent from an engine callback on one of the bridge's own threads
+        // while the plug-in resets: that thread cannot wait for the reset.
+        const auto type = command.FindMember("type");
+        logError("[ChromiumWebViewProxy] A command sent while the plug-in resets was dropped; type " +
+                 std::to_string(type != command.MemberEnd() && type->value.IsInt() ? type->value.GetInt() : -1));
+        return;
+    }
     if (!bridge) return;
     // Held back in the new bridge before its threads start.
     bridge->sendMessage(text);

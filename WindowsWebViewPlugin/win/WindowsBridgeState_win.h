@@ -53,8 +53,8 @@ struct WindowsPluginToChromiumBridge::SharedState {
 struct WindowsPluginToChromiumBridge::WriteRecord {
     OVERLAPPED overlapped{};
     ScopedHandle event;
-    // The thread's texts are converted here; it grows to the longest message
-    // the thread has written (at most one pipe message) and is kept.
+    // The writer's texts are converted here; it grows to the longest message
+    // written (at most one pipe message) and is kept.
     std::u16string conversion;
 };
 
