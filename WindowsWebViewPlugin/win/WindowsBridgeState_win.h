@@ -1,5 +1,5 @@
 // Shared by the files of the Windows bridge: its limits, the state its
-// threads share, the per-thread write record and small helpers.
+// threads share, the writer's write record and small helpers.
 #pragma once
 #include "win/WindowsPluginToChromiumBridge_win.h"
 

@@ -22,8 +22,8 @@ std::shared_ptr<RecordingBridge> startBridge() {
     return bridge;
 }
 
-// "ProcessInitialized", and the flush of the held-back list (on a thread of
-// its own) done.
+// "ProcessInitialized", and the held-back messages written (by the writer,
+// on a thread of its own).
 void initialize(const std::shared_ptr<RecordingBridge>& bridge) {
     bridge->handleIncomingMessage("ProcessInitialized");
     ASSERT_TRUE(bridge->waitForInitialized());
