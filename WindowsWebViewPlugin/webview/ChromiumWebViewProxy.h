@@ -89,7 +89,7 @@ public:
     // resizePending (release by the exports, taken by the render thread's
     // exchange) carries the sizes; textureView (release by the render thread,
     // acquire by the pipe server thread) carries the view it names.
-    alignas(kCacheLineBytes) std::atomic<bool> textureCreated{false};  // render thread only
+    alignas(kCacheLineBytes) std::atomic<bool> textureCreated{false};  // written by the render thread only
     std::atomic<bool> resizePending{false};
     std::atomic<bool> awaitingTexture{false};
     std::atomic<int32_t> width{0};
