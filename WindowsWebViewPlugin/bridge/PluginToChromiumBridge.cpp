@@ -98,12 +98,13 @@ bool PluginToChromiumBridge::start() {
     return true;
 }
 
-void PluginToChromiumBridge::sendMessage(const std::string& text) {
+void PluginToChromiumBridge::sendMessage(std::string text) {
+    const size_t size = text.size();
     std::unique_lock<std::mutex> lock(queueMutex);
     const auto refused = [this] { return terminating || stopped || peerGone; };
     const auto overLimit = [&] {
         const size_t bytes = queueBytes.load();
-        return bytes != 0 && bytes + text.size() > queueByteLimit;
+        return bytes != 0 && bytes + size > queueByteLimit;
     };
     if (refused()) return;
     if (overLimit() && !mustNotWaitForRoom) {
@@ -112,8 +113,8 @@ void PluginToChromiumBridge::sendMessage(const std::string& text) {
         --roomWaiters;
         if (refused()) return;
     }
-    queue.push_back(text);
-    queueBytes += text.size();
+    queue.push_back(std::move(text));
+    queueBytes += size;
     ++messagesQueued;
     const bool wakeWriter = writerWaiting && processInitialized;
     lock.unlock();

@@ -36,8 +36,9 @@ public:
     // writes it once the browser process is ready.  Waits only while the
     // queue holds more than its byte limit.  Refused once terminate() has
     // queued its request, once the bridge stops, and once the browser
-    // process has gone away.
-    void sendMessage(const std::string& text);
+    // process has gone away.  Taken by value: the copy (or the move) is made
+    // before the queue's lock, which is then held only to append.
+    void sendMessage(std::string text);
 
     virtual bool shouldQuoteArguments() const { return false; }
 

@@ -3,6 +3,8 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <utility>
+
 #include "bridge/PluginToChromiumBridge.h"
 #include "engine/EngineCallbacks.h"
 #include "text/JsonWriter.h"
@@ -23,13 +25,13 @@ std::string serializeCommand(const rapidjson::Document& command) {
 }
 
 void sendCommand(const rapidjson::Document& command) {
-    const std::string text = serializeCommand(command);
+    std::string text = serializeCommand(command);
     if (text.empty()) return;
-    if (const auto bridge = bridgeInstance()) bridge->sendMessage(text);
+    if (const auto bridge = bridgeInstance()) bridge->sendMessage(std::move(text));
 }
 
 void sendCommandStartingBrowser(const rapidjson::Document& command) {
-    const std::string text = serializeCommand(command);
+    std::string text = serializeCommand(command);
     if (text.empty()) return;
     std::shared_ptr<PluginToChromiumBridge> created;
     bool droppedDuringReset = false;
@@ -44,6 +46,6 @@ void sendCommandStartingBrowser(const rapidjson::Document& command) {
     }
     if (!bridge) return;
     // Held back in the new bridge before its threads start.
-    bridge->sendMessage(text);
+    bridge->sendMessage(std::move(text));
     if (created) startNewBridge(created);
 }
