@@ -20,7 +20,11 @@ bool RefusalLog::Admit(unsigned long long nowMilliseconds, unsigned long& leftOu
 
 std::wstring ShortenForLog(const std::wstring& text, size_t keep)
 {
-    if (text.size() <= keep)
-        return text;
-    return text.substr(0, keep) + L"...(" + std::to_wstring(text.size()) + L" chars)";
+    std::wstring shown = text.substr(0, keep);
+    for (wchar_t& c : shown)
+        if (c < 0x20 || c == 0x7F)
+            c = L'?';
+    if (text.size() > keep)
+        shown += L"...(" + std::to_wstring(text.size()) + L" chars)";
+    return shown;
 }

@@ -24,6 +24,7 @@ private:
 };
 
 // `text` for a log line: kept whole up to `keep` characters, otherwise its
-// start followed by "...(<n> chars)".  A page chooses its addresses'
-// length; one line must not carry megabytes.
+// start followed by "...(<n> chars)", with control characters as "?".  A
+// page chooses its addresses: one line must not carry megabytes, nor a line
+// break that starts a line of the page's making.
 std::wstring ShortenForLog(const std::wstring& text, size_t keep = 512);

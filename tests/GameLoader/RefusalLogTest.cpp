@@ -33,6 +33,7 @@ TEST(RefusalLog, LongTextsAreShortened)
 {
     EXPECT_EQ(L"abc", ShortenForLog(L"abc", 3));
     EXPECT_EQ(L"ab...(3 chars)", ShortenForLog(L"abc", 2));
+    EXPECT_EQ(L"a?2026-01-01 forged?b?", ShortenForLog(std::wstring(L"a\n2026-01-01 forged\rb\0", 22)));
     const std::wstring url(1 << 20, L'x');
     EXPECT_EQ(url.substr(0, 512) + L"...(1048576 chars)", ShortenForLog(url));
 }
