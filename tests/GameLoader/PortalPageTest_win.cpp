@@ -412,7 +412,8 @@ TEST_F(PortalPage, PopupsNamingProgramsRunNothing)
                                         : entry.url;
         WriteFileBytes(script, "@echo ran> \"" + WideToMultiByte(marker, CP_ACP) + "\"\r\n");
         VARIANT_BOOL cancel = VARIANT_FALSE;
-        EXPECT_EQ(S_OK, Page::NewWindow3(entry.url, &cancel)) << entry.url;
+        // Flags as a signed number, which every version of the launcher takes.
+        EXPECT_EQ(S_OK, Page::NewWindow3(entry.url, &cancel, VT_I4)) << entry.url;
         EXPECT_EQ(VARIANT_TRUE, cancel) << entry.url;
     }
     // A program the shell started would have written its marker by now.
@@ -482,7 +483,8 @@ TEST_F(PortalPage, RefusedPopupsAreLoggedAFewTimesASecond)
     const LogGrowth log = WatchLog([] {
         for (int i = 0; i < 300; ++i) {
             VARIANT_BOOL cancel = VARIANT_FALSE;
-            Page::NewWindow3(L"file:///C:/nowhere/x" + std::to_wstring(i) + L".bat?token=Tk7secret9", &cancel);
+            Page::NewWindow3(L"file:///C:/nowhere/x" + std::to_wstring(i) + L".bat?token=Tk7secret9", &cancel,
+                             VT_I4);
             ASSERT_EQ(VARIANT_TRUE, cancel);
         }
     });
