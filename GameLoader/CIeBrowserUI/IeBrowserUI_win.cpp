@@ -36,6 +36,20 @@ RefusalLog g_popupRefusals;
 
 bool AdmitRefusalLine(RefusalLog& log, unsigned long& leftOut) { return log.Admit(GetTickCount64(), leftOut); }
 
+// Each UTF-16 unit of a request becomes at least one byte, so a request of
+// more units is beyond the limit before it is copied or converted.  Logged.
+bool IsOversizedRequest(size_t length)
+{
+    if (length <= kMaxBridgeRequestBytes)
+        return false;
+    unsigned long leftOut = 0;
+    if (AdmitRefusalLine(g_bridgeRefusals, leftOut))
+        LOG_CALL(0, L"g_callCppFunc: a request of " << length << L" characters is not read");
+    return true;
+}
+
+HRESULT ReadArgument(const VARIANT& argument, HWND mainWindow, std::wstring& reply, UINT* argError);
+
 void OpenWithShell(const std::wstring& url)
 {
     ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -88,6 +102,29 @@ HRESULT CIeBrowserUI::CallFromPage(const VARIANT& argument, VARIANT* result, UIN
         }
         return E_ACCESSDENIED;
     }
+    // A text beyond the limit is refused before it is copied at all (the
+    // same refusal CallCppFunc makes).
+    const BSTR given = argument.vt == VT_BSTR                                      ? argument.bstrVal
+                       : argument.vt == (VT_BSTR | VT_BYREF) && argument.pbstrVal ? *argument.pbstrVal
+                                                                                  : nullptr;
+    std::wstring reply = L"{}";
+    if (!given || !IsOversizedRequest(SysStringLen(given))) {
+        const HRESULT status = ReadArgument(argument, m_hMainWnd, reply, argError);
+        if (FAILED(status))
+            return status;
+    }
+    if (result) {
+        VariantInit(result);
+        result->vt = VT_BSTR;
+        result->bstrVal = SysAllocStringLen(reply.data(), static_cast<UINT>(reply.size()));
+    }
+    return S_OK;
+}
+
+namespace {
+
+HRESULT ReadArgument(const VARIANT& argument, HWND mainWindow, std::wstring& reply, UINT* argError)
+{
     VARIANT text;
     VariantInit(&text);
     // VariantCopyInd takes a by-reference argument's value; what cannot be
@@ -105,25 +142,16 @@ HRESULT CIeBrowserUI::CallFromPage(const VARIANT& argument, VARIANT* result, UIN
     if (text.bstrVal)
         request.assign(text.bstrVal, SysStringLen(text.bstrVal));
     VariantClear(&text);
-    const std::wstring reply = CallCppFunc(request, m_hMainWnd);
-    if (result) {
-        VariantInit(result);
-        result->vt = VT_BSTR;
-        result->bstrVal = SysAllocStringLen(reply.data(), static_cast<UINT>(reply.size()));
-    }
+    reply = CallCppFunc(request, mainWindow);
     return S_OK;
 }
 
+}  // namespace
+
 std::wstring CallCppFunc(const std::wstring& request, HWND mainWindow)
 {
-    // Each UTF-16 unit of a request becomes at least one byte, so a longer
-    // request is beyond the limit before it is converted.
-    if (request.size() > kMaxBridgeRequestBytes) {
-        unsigned long leftOut = 0;
-        if (AdmitRefusalLine(g_bridgeRefusals, leftOut))
-            LOG_CALL(0, L"g_callCppFunc: a request of " << request.size() << L" characters is not read");
+    if (IsOversizedRequest(request.size()))
         return L"{}";
-    }
     const std::string narrow = WideToMultiByte(request, CP_ACP);
     switch (ReadBridgeCommand(narrow)) {
     case BridgeCommand::MinWnd:
