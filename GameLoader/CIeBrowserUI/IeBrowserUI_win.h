@@ -43,9 +43,7 @@ private:
 // Runs the command of one bridge request (UTF-16, as the page sent it):
 // posts WM_MIN_WND, WM_CLOSE_WND, WM_OPEN_GAME (wParam: the whole request
 // in the ANSI code page, a char[] from new[] that the receiver frees with
-// delete[]) or WM_WND_MOUSEMOVE to `mainWindow`.  A request longer than
-// kMaxBridgeRequestBytes characters is not converted or read.  The reply is
-// "{}".
+// delete[]) or WM_WND_MOUSEMOVE to `mainWindow`.  The reply is "{}".
 std::wstring CallCppFunc(const std::wstring& request, HWND mainWindow);
 
 // The browser events the launcher acts on.  Owned by the main window.
