@@ -16,8 +16,8 @@
 #include "Log/Log.h"
 #include "Main/WindowMessages.h"
 #include "Settings/LocalSettings.h"
-#include "core/Container.h"
 #include "common/win/ScopedHandles.h"
+#include "core/Container.h"
 #include "core/Label.h"
 
 namespace {
