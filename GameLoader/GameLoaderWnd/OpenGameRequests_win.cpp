@@ -54,7 +54,13 @@ std::unique_ptr<std::string> OpenGameRequests::Take(WPARAM wParam)
         return reinterpret_cast<WPARAM>(kept.get()) == wParam;
     });
     if (found == m_pending.end()) {
-        LOG_CALL(0, L"WM_OPEN_GAME ignored: " << static_cast<unsigned long>(wParam) << L" is no request of this launcher");
+        unsigned long leftOut = 0;
+        if (m_ignoredLines.Admit(GetTickCount64(), leftOut)) {
+            if (leftOut > 0)
+                LOG_CALL(0, L"WM_OPEN_GAME: " << leftOut << L" more ignored, not logged");
+            LOG_CALL(0, L"WM_OPEN_GAME ignored: " << static_cast<unsigned long>(wParam)
+                                                  << L" is no request of this launcher");
+        }
         return nullptr;
     }
     std::unique_ptr<std::string> request = std::move(*found);

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "CIeBrowserUI/RefusalLog.h"
+
 class OpenGameRequests {
 public:
     OpenGameRequests() = default;
@@ -32,13 +34,15 @@ public:
     // False, keeping nothing, when the post fails.
     bool Post(const std::string& text);
     // The request whose address is `wParam`, no longer kept; null (and a log
-    // line) for any other number.
+    // line, at most a few per second however often it comes) for any other
+    // number.
     std::unique_ptr<std::string> Take(WPARAM wParam);
     std::size_t Pending() const { return m_pending.size(); }
 
 private:
     HWND m_window = nullptr;
     std::vector<std::unique_ptr<std::string>> m_pending;
+    RefusalLog m_ignoredLines;
 };
 
 // The bridge's side: hands `text` to the requests attached to `window`.  A

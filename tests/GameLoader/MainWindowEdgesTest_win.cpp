@@ -206,9 +206,17 @@ TEST_F(MainWindow, OpenGameIsHonouredOnlyForTheWindowsOwnRequests)
         Pump();
         ASSERT_TRUE(IsWindow(window)) << number;
     }
+    // And a flood, all within a second.
+    for (int i = 0; i < 20; ++i)
+        PostMessageW(window, WM_OPEN_GAME, 0x10000 + i, 0);
+    Pump();
+    ASSERT_TRUE(IsWindow(window));
     EXPECT_EQ(L"abc", m_window->GetLaunchParams().token);
     EXPECT_STREQ("{\"token\":\"stolen\"}", foreign);
-    EXPECT_EQ(4, CountOf(LogSince(logBefore), "WM_OPEN_GAME ignored: ")) << LogSince(logBefore);
+    // Each is logged, but a few lines a second at most.
+    const int lines = CountOf(LogSince(logBefore), "WM_OPEN_GAME ignored: ");
+    EXPECT_GE(lines, 3) << LogSince(logBefore);
+    EXPECT_LE(lines, 9) << LogSince(logBefore);
 
     // The page's own request is taken (an empty token starts no game).
     CallCppFunc(L"{\"funcation_name\":\"open_game\",\"token\":\"\",\"kvext\":\"k\"}", window);
