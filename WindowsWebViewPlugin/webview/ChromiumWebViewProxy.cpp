@@ -63,18 +63,19 @@ void ChromiumWebViewProxy::notifyEngine(const std::string& type, const std::stri
 WindowsChromiumWebViewProxy::WindowsChromiumWebViewProxy(std::string webViewId, int32_t width, int32_t height,
                                                          float pixelDensity, std::string popupId)
     : ChromiumWebViewProxy(std::move(webViewId)),
-      pixelDensity(pixelDensity),
-      height(height),
       width(width),
+      height(height),
+      pixelDensity(pixelDensity),
       popupId(std::move(popupId)) {}
 
 void WindowsChromiumWebViewProxy::resize(int32_t newWidth, int32_t newHeight, float newPixelDensity) {
-    // The sizes first: the render thread clears resizePending before it
-    // reads them, so a flag it sees set is never older than the sizes.
-    width = newWidth;
-    height = newHeight;
-    pixelDensity = newPixelDensity;
-    resizePending = true;
+    // The sizes first, published by the flag's release: the render thread
+    // takes the flag before it reads them, so a flag it sees set is never
+    // older than the sizes.
+    width.store(newWidth, std::memory_order_relaxed);
+    height.store(newHeight, std::memory_order_relaxed);
+    pixelDensity.store(newPixelDensity, std::memory_order_relaxed);
+    resizePending.store(true, std::memory_order_release);
 }
 
 void WindowsChromiumWebViewProxy::setDownloadsEnabled(const std::string& path) {
@@ -85,22 +86,25 @@ void WindowsChromiumWebViewProxy::setDownloadsEnabled(const std::string& path) {
 }
 
 void WindowsChromiumWebViewProxy::handleMessage(const std::string& type, const std::string& data) {
-    if (type == "HandleInitFinished") notifyEngine("HandleTextureChanged", textureViewText(textureView.load()));
+    if (type == "HandleInitFinished")
+        notifyEngine("HandleTextureChanged", textureViewText(textureView.load(std::memory_order_acquire)));
     ChromiumWebViewProxy::handleMessage(type, data);
 }
 
 void WindowsChromiumWebViewProxy::handleResizeFinished() {
-    notifyEngine("HandleTextureChanged", textureViewText(textureView.load()));
-    awaitingTexture = false;
+    notifyEngine("HandleTextureChanged", textureViewText(textureView.load(std::memory_order_acquire)));
+    awaitingTexture.store(false, std::memory_order_release);
 }
 
 void WindowsChromiumWebViewProxy::onRenderEvent() {
-    if (!textureCreated) {
-        textureCreated = true;
+    // Only this thread writes textureCreated once the record is out.
+    if (!textureCreated.load(std::memory_order_relaxed)) {
+        textureCreated.store(true, std::memory_order_relaxed);
         // Read once, so that the texture and the command describe one size.
-        const int32_t logicalWidth = width;
-        const int32_t logicalHeight = height;
-        const float density = pixelDensity;
+        // A resize landing meanwhile leaves resizePending set for below.
+        const int32_t logicalWidth = width.load(std::memory_order_relaxed);
+        const int32_t logicalHeight = height.load(std::memory_order_relaxed);
+        const float density = pixelDensity.load(std::memory_order_relaxed);
         const int64_t handle = replaceTexture(logicalWidth, logicalHeight, density);
         sendCreateCommand(handle, logicalWidth, logicalHeight, density, popupId);
     }
@@ -108,17 +112,24 @@ void WindowsChromiumWebViewProxy::onRenderEvent() {
 }
 
 void WindowsChromiumWebViewProxy::updateTexture() {
-    if (!resizePending || awaitingTexture) return;
-    awaitingTexture = true;
+    // Nearly every event ends here, having read the first word of the
+    // record's render line and nothing else of it.
+    if (!resizePending.load(std::memory_order_acquire) || awaitingTexture.load(std::memory_order_acquire)) return;
+    awaitingTexture.store(true, std::memory_order_relaxed);
     // Cleared before the sizes are read: a resize that lands from here on
-    // sets it again and is served after "ResizeFinished".
-    resizePending = false;
-    const int32_t logicalWidth = width;
-    const int32_t logicalHeight = height;
-    const float density = pixelDensity;
+    // sets it again and is served after "ResizeFinished".  An exchange, not
+    // a store: a plain store could be seen after the loads below (a store
+    // may wait in the processor's buffer while later loads go ahead), and a
+    // resize that landed in between would be neither read nor left pending.
+    // The exchange reads the latest flag and acquires the sizes its release
+    // published.
+    resizePending.exchange(false, std::memory_order_acquire);
+    const int32_t logicalWidth = width.load(std::memory_order_relaxed);
+    const int32_t logicalHeight = height.load(std::memory_order_relaxed);
+    const float density = pixelDensity.load(std::memory_order_relaxed);
     if (!std::isfinite(density)) {
         // Command 27 could not carry it: no texture, nothing to wait for.
-        awaitingTexture = false;
+        awaitingTexture.store(false, std::memory_order_relaxed);
         logError("[WindowsChromiumWebViewProxy] A resize with a pixel density that is not finite is ignored");
         return;
     }
@@ -133,7 +144,9 @@ int64_t WindowsChromiumWebViewProxy::replaceTexture(int32_t logicalWidth, int32_
     // The previous view is only forgotten: the engine still shows it and
     // destroys it once it has switched.
     void* view = device.createTexture(pixelSize(logicalWidth, density), pixelSize(logicalHeight, density));
-    textureView = view;
+    // Released before the command that names it goes out: the pipe server
+    // thread reads it when the browser process answers.
+    textureView.store(view, std::memory_order_release);
     return view ? device.getSharedTextureHandle(view) : 0;
 }
 

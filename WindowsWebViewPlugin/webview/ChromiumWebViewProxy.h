@@ -2,6 +2,7 @@
 // The webview record.  Its address is the handle that the engine passes to
 // every per-webview export; the engine owns it through that handle.
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -48,8 +49,16 @@ public:
     const std::string webViewId;
 
 private:
+    // Written twice for every message the pipe server thread hands to the
+    // record.  It stays on the record's first cache line, with the vtable
+    // pointer and webViewId, which the render thread does not read; the
+    // render thread's fields start on a line of their own (see below).
     mutable std::atomic<int> references{1};
 };
+
+// The line size of the processors the plug-in runs on.  Fields that one
+// thread writes often and another reads on every frame keep this far apart.
+constexpr std::size_t kCacheLineBytes = 64;
 
 class WindowsChromiumWebViewProxy : public ChromiumWebViewProxy {
 public:
@@ -69,16 +78,25 @@ public:
     // the new pixel size and command 27.
     void updateTexture();
 
-    // The render thread writes the texture and resize fields; the exports
-    // and the pipe server thread read or clear them.  Single words, atomic.
-    std::atomic<bool> textureCreated{false};
-    std::atomic<float> pixelDensity{0};
-    std::atomic<int32_t> height{0};
-    std::atomic<int32_t> width{0};
-    const std::string popupId;
-    std::atomic<bool> awaitingTexture{false};
+    // The texture and resize fields, on a cache line of their own that
+    // begins with what every render event reads (the three flags, one word),
+    // followed by what a render event reads when it makes a texture.  Nothing
+    // that another thread writes for every message shares the line: the
+    // exports write the sizes and set resizePending once per resize, the pipe
+    // server thread clears awaitingTexture once per "ResizeFinished".
+    //
+    // Single words, atomic.  Publication is by acquire and release:
+    // resizePending (release by the exports, taken by the render thread's
+    // exchange) carries the sizes; textureView (release by the render thread,
+    // acquire by the pipe server thread) carries the view it names.
+    alignas(kCacheLineBytes) std::atomic<bool> textureCreated{false};  // written by the render thread only
     std::atomic<bool> resizePending{false};
+    std::atomic<bool> awaitingTexture{false};
+    std::atomic<int32_t> width{0};
+    std::atomic<int32_t> height{0};
+    std::atomic<float> pixelDensity{0};
     std::atomic<void*> textureView{nullptr};
+    const std::string popupId;  // read by the render thread for the create command
 
 private:
     // A texture of the logical size times the density becomes the current

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <climits>
+#include <cstdint>
 #include <limits>
 #include <deque>
 #include <map>
@@ -252,6 +253,25 @@ TEST_F(Render, DensitiesJsonCannotCarryNeverLeaveHalfACommand) {
 // pipe server thread answers every resize command, all at once.  Each view
 // must end with one texture of the last size it asked for, every command 27
 // must be answered once, and no view may stay waiting.
+// The render thread reads the record on every frame; the pipe server thread
+// writes the reference count twice for every message it hands the record.
+// They must not meet on one cache line: the render thread's fields share one
+// line, and the base part (vtable pointer, webViewId, reference count) ends
+// before it.  Records made by WebView_new, as the engine gets them.
+TEST_F(Render, TheRenderThreadsFieldsShareOneCacheLineWithoutTheReferenceCount) {
+    auto* view = newView("v", 100, 100, 1.0f);
+    const auto line = [](const void* field) { return reinterpret_cast<uintptr_t>(field) / kCacheLineBytes; };
+    const uintptr_t renderLine = line(&view->textureCreated);
+    for (const void* field : {static_cast<const void*>(&view->resizePending),
+                              static_cast<const void*>(&view->awaitingTexture), static_cast<const void*>(&view->width),
+                              static_cast<const void*>(&view->height), static_cast<const void*>(&view->pixelDensity),
+                              static_cast<const void*>(&view->textureView)})
+        EXPECT_EQ(line(field), renderLine);
+    const auto* base = static_cast<const ChromiumWebViewProxy*>(view);
+    EXPECT_LE(reinterpret_cast<uintptr_t>(base) + sizeof(ChromiumWebViewProxy), renderLine * kCacheLineBytes);
+    WebView_destroy(view);
+}
+
 TEST_F(Render, ResizesRenderEventsAndAnswersMeetWithoutLosingAResize) {
     constexpr int kViews = 8, kResizes = 3000;
     std::vector<WindowsChromiumWebViewProxy*> views;
