@@ -1,7 +1,8 @@
 // Cost of one bridge call: the page's Invoke of g_callCppFunc with a 1 KiB
 // open_game request until the message is posted to the main window, against
 // a bare PostMessageW of the same text copy.  Both run in this process on
-// the same window and drain their messages the same way.
+// the same window and drain their messages the same way.  Then what a page
+// costs the UI thread with a 4 MiB request, which runs no command.
 #include <windows.h>
 
 #include <chrono>
@@ -130,6 +131,29 @@ int main()
     std::printf("  Invoke g_callCppFunc to the message  %8.2f us per call  (%.1f x the baseline)\n", measured,
                 measured / baseline);
     std::printf("  of which the command's log line       %8.2f us per call\n", logLine);
+
+    // A request far beyond what any command needs.
+    const std::wstring huge = L"{\"funcation_name\":\"min_wnd\",\"pad\":\"" + std::wstring(4 * 1024 * 1024, L'p') + L"\"}";
+    VARIANT hugeArgument;
+    VariantInit(&hugeArgument);
+    hugeArgument.vt = VT_BSTR;
+    hugeArgument.bstrVal = SysAllocStringLen(huge.data(), static_cast<UINT>(huge.size()));
+    DISPPARAMS hugeParams = {&hugeArgument, nullptr, 1, 0};
+    constexpr int kHugeCalls = 20;
+    const auto hugeStart = std::chrono::steady_clock::now();
+    for (int i = 0; i < kHugeCalls; ++i) {
+        VARIANT result;
+        VariantInit(&result);
+        external->Invoke(kCallCppFuncDispId, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &hugeParams, &result,
+                         nullptr, nullptr);
+        VariantClear(&result);
+    }
+    Drain();
+    const double hugeCall =
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - hugeStart).count() / kHugeCalls;
+    std::printf("  Invoke with a 4 MiB request          %8.2f us per call  (%.1f x the baseline)\n", hugeCall,
+                hugeCall / baseline);
+    VariantClear(&hugeArgument);
 
     external->Release();
     VariantClear(&argument);

@@ -8,6 +8,7 @@
 
 #include "CIeBrowserUI/BridgeRequest.h"
 #include "CIeBrowserUI/PortalUrl.h"
+#include "CIeBrowserUI/RefusalLog.h"
 #include "Common/Text.h"
 #include "Log/Log.h"
 #include "Main/AppGlobals.h"
@@ -28,20 +29,45 @@ HRESULT Guarded(const char* where, Body&& body) noexcept
         std::forward<Body>(body));
 }
 
+// What a page can provoke as often as it likes is logged a few times a
+// second at most (UI thread only, like everything here).
+RefusalLog g_bridgeRefusals;
+RefusalLog g_popupRefusals;
+
+bool AdmitRefusalLine(RefusalLog& log, unsigned long& leftOut) { return log.Admit(GetTickCount64(), leftOut); }
+
+// Each UTF-16 unit of a request becomes at least one byte, so a request of
+// more units is beyond the limit before it is copied or converted.  Logged.
+bool IsOversizedRequest(size_t length)
+{
+    if (length <= kMaxBridgeRequestBytes)
+        return false;
+    unsigned long leftOut = 0;
+    if (AdmitRefusalLine(g_bridgeRefusals, leftOut))
+        LOG_CALL(0, L"g_callCppFunc: a request of " << length << L" characters is not read");
+    return true;
+}
+
+HRESULT ReadArgument(const VARIANT& argument, HWND mainWindow, std::wstring& reply, UINT* argError);
+
+void OpenWithShell(const std::wstring& url)
+{
+    ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
 }  // namespace
 
 CIeBrowserUI::CIeBrowserUI(HWND mainWindow) : m_hMainWnd(mainWindow), m_sBridgeHost(PortalHost()) {}
 
-STDMETHODIMP CIeBrowserUI::GetExternal(IDispatch** dispatch)
+HRESULT CIeBrowserUI::GetExternal(IDispatch** dispatch)
 {
     if (!dispatch)
         return E_POINTER;
-    *dispatch = static_cast<IDispatch*>(this);
-    AddRef();
+    *dispatch = GetDispatch();
     return S_OK;
 }
 
-STDMETHODIMP CIeBrowserUI::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
+HRESULT CIeBrowserUI::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
 {
     if (!names || !ids || count == 0)
         return E_POINTER;
@@ -53,8 +79,8 @@ STDMETHODIMP CIeBrowserUI::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LC
     return DISP_E_UNKNOWNNAME;
 }
 
-STDMETHODIMP CIeBrowserUI::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
-                                  VARIANT* result, EXCEPINFO* exception, UINT* argError)
+HRESULT CIeBrowserUI::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
+                             VARIANT* result, EXCEPINFO* exception, UINT* argError)
 {
     if (id == kCallCppFuncDispId && params && params->rgvarg && params->cArgs == 1)
         return Guarded("CIeBrowserUI::Invoke", [&]() { return CallFromPage(params->rgvarg[0], result, argError); });
@@ -67,9 +93,38 @@ HRESULT CIeBrowserUI::CallFromPage(const VARIANT& argument, VARIANT* result, UIN
     // game with a token of its choice.
     const std::wstring location = GetLocationURL();
     if (!IsUrlOnHost(location, m_sBridgeHost)) {
-        LOG_CALL(0, L"g_callCppFunc refused for " << location);
+        unsigned long leftOut = 0;
+        if (AdmitRefusalLine(g_bridgeRefusals, leftOut)) {
+            if (leftOut > 0)
+                LOG_CALL(0, L"g_callCppFunc refused " << leftOut << L" more times, not logged");
+            // The address may carry the player's login token.
+            LOG_CALL(0, L"g_callCppFunc refused for " << ShortenForLog(MaskTokenInUrl(location)));
+        }
         return E_ACCESSDENIED;
     }
+    // A text beyond the limit is refused before it is copied at all (the
+    // same refusal CallCppFunc makes).
+    const BSTR given = argument.vt == VT_BSTR                                      ? argument.bstrVal
+                       : argument.vt == (VT_BSTR | VT_BYREF) && argument.pbstrVal ? *argument.pbstrVal
+                                                                                  : nullptr;
+    std::wstring reply = L"{}";
+    if (!given || !IsOversizedRequest(SysStringLen(given))) {
+        const HRESULT status = ReadArgument(argument, m_hMainWnd, reply, argError);
+        if (FAILED(status))
+            return status;
+    }
+    if (result) {
+        VariantInit(result);
+        result->vt = VT_BSTR;
+        result->bstrVal = SysAllocStringLen(reply.data(), static_cast<UINT>(reply.size()));
+    }
+    return S_OK;
+}
+
+namespace {
+
+HRESULT ReadArgument(const VARIANT& argument, HWND mainWindow, std::wstring& reply, UINT* argError)
+{
     VARIANT text;
     VariantInit(&text);
     // VariantCopyInd takes a by-reference argument's value; what cannot be
@@ -87,17 +142,16 @@ HRESULT CIeBrowserUI::CallFromPage(const VARIANT& argument, VARIANT* result, UIN
     if (text.bstrVal)
         request.assign(text.bstrVal, SysStringLen(text.bstrVal));
     VariantClear(&text);
-    const std::wstring reply = CallCppFunc(request, m_hMainWnd);
-    if (result) {
-        VariantInit(result);
-        result->vt = VT_BSTR;
-        result->bstrVal = SysAllocStringLen(reply.data(), static_cast<UINT>(reply.size()));
-    }
+    reply = CallCppFunc(request, mainWindow);
     return S_OK;
 }
 
+}  // namespace
+
 std::wstring CallCppFunc(const std::wstring& request, HWND mainWindow)
 {
+    if (IsOversizedRequest(request.size()))
+        return L"{}";
     const std::string narrow = WideToMultiByte(request, CP_ACP);
     switch (ReadBridgeCommand(narrow)) {
     case BridgeCommand::MinWnd:
@@ -150,8 +204,23 @@ void CWebBrowserEvent::NewWindow3(IDispatch**, VARIANT_BOOL* cancel, DWORD, BSTR
 {
     if (cancel)
         *cancel = VARIANT_TRUE;
-    if (url && SysStringLen(url) > 0)
-        ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL);
+    // Any page or frame the control shows can ask for a pop-up; the shell
+    // would run programs, paths and every registered protocol it is handed.
+    const std::wstring requested = url ? std::wstring(url, SysStringLen(url)) : std::wstring();
+    const std::wstring opened = BrowserUrlForPopup(requested);
+    if (!opened.empty()) {
+        if (m_openInBrowser)
+            m_openInBrowser(opened);
+        else
+            OpenWithShell(opened);
+        return;
+    }
+    unsigned long leftOut = 0;
+    if (!AdmitRefusalLine(g_popupRefusals, leftOut))
+        return;
+    if (leftOut > 0)
+        LOG_CALL(0, L"NewWindow3: " << leftOut << L" more pop-ups not opened, not logged");
+    LOG_CALL(0, L"NewWindow3: not opened, not a web address: " << ShortenForLog(MaskTokenInUrl(requested)));
 }
 
 void LoadWeb(const LaunchParams& params, CIeBrowserUI* browser, CWebBrowserEventHandler* events)

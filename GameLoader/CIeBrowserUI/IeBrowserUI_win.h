@@ -5,10 +5,11 @@
 // UI thread and reaches the main window only through posted messages.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "GameLoader/LaunchParams.h"
-#include "win/ActiveX_win.h"
+#include "win/WebBrowser_win.h"
 
 // The dispatch id of g_callCppFunc.
 constexpr DISPID kCallCppFuncDispId = 1000;
@@ -27,10 +28,11 @@ public:
     void SetBridgeHost(const std::wstring& host) { m_sBridgeHost = host; }
     const std::wstring& GetBridgeHost() const { return m_sBridgeHost; }
 
-    STDMETHODIMP GetExternal(IDispatch** dispatch) override;
-    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
-    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* exception, UINT* argError) override;
+    // The control's dispatch (a forwarder the page may keep): g_callCppFunc.
+    HRESULT GetExternal(IDispatch** dispatch) override;
+    HRESULT GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
+    HRESULT Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
+                   EXCEPINFO* exception, UINT* argError) override;
 
 private:
     HRESULT CallFromPage(const VARIANT& argument, VARIANT* result, UINT* argError);
@@ -55,12 +57,21 @@ public:
     // WM_WEB_LOADED for every document (frames too) while no network error
     // was reported.
     void DocumentComplete(IDispatch*, VARIANT* url) override;
-    // No window opens inside the launcher: the address goes to the user's
-    // default browser.
+    // No window opens inside the launcher: an http or https address goes to
+    // the user's default browser (rebuilt, BrowserUrlForPopup); anything
+    // else opens nothing and is logged, a few lines a second at most.
     void NewWindow3(IDispatch** browser, VARIANT_BOOL* cancel, DWORD flags, BSTR urlContext, BSTR url) override;
+
+    // Hands an address to the user's default browser; ShellExecuteW with
+    // "open" unless replaced (tests watch what would be opened).
+    using BrowserOpener = std::function<void(const std::wstring& url)>;
+    void SetBrowserOpener(BrowserOpener opener) { m_openInBrowser = std::move(opener); }
 
     HWND m_hMainWnd;
     bool m_bNavigateError = false;
+
+private:
+    BrowserOpener m_openInBrowser;
 };
 
 // The portal page load of the main window: attaches `events` (when given and

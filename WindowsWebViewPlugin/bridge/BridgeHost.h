@@ -17,22 +17,25 @@ public:
     // built-in ones.
     virtual void handleIncomingText(const std::string& text) = 0;
 
-    // "TerminateProcessFinished" arrived, the reader ended or the browser
-    // process could not be started: reset the plug-in non-quietly, while
-    // `bridge` is still the instance.  May destroy `bridge`.
+    // "TerminateProcessFinished" arrived, the reader ended, the browser
+    // process could not be started or did not report itself ready in time:
+    // reset the plug-in non-quietly, while `bridge` is still the instance.
+    // May destroy `bridge`.
     virtual void terminationFinished(const PluginToChromiumBridge* bridge) = 0;
 
     // The bridge instance now (the heartbeat writes to whichever it is).
     virtual std::shared_ptr<PluginToChromiumBridge> currentBridge() = 0;
 
     // The termination watchdog.  beginTermination runs before command 47 is
-    // written: it marks the termination pending, makes a fresh watchdog
-    // token current and empties the registry.  startTerminationWatchdog then
-    // runs the watchdog with that token.
-    virtual std::shared_ptr<std::atomic<bool>> beginTermination() = 0;
+    // queued: it empties the registry and, while `bridge` is the instance and
+    // no reset is under way, marks the termination pending and makes a fresh
+    // watchdog token current; otherwise it returns null (the reset that
+    // runs ends the browser process, and must leave no watchdog behind).
+    // startTerminationWatchdog then runs the watchdog with that token.
+    virtual std::shared_ptr<std::atomic<bool>> beginTermination(const PluginToChromiumBridge* bridge) = 0;
     virtual void startTerminationWatchdog(std::shared_ptr<std::atomic<bool>> token) = 0;
 
-    // A thread of the bridge's own (pipe server, launcher, flush) says so
+    // A thread of the bridge's own (pipe server, launcher, writer) says so
     // once at its start: a reset that waits for it is never waited for by it.
     virtual void markBridgeThread() = 0;
 };

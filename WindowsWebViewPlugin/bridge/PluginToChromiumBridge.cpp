@@ -1,133 +1,289 @@
 #include "bridge/PluginToChromiumBridge.h"
 
-#include <thread>
-
 #include "bridge/BrowserOptions.h"
 #include "bridge/MultiPartMessage.h"
 #include "engine/EngineCallbacks.h"
 #include "text/Utf.h"
 
-PluginToChromiumBridge::~PluginToChromiumBridge() { stopHeartbeat(); }
+namespace {
 
-void PluginToChromiumBridge::shutdown() {
-    stopped = true;
-    stopHeartbeat();
-}
+std::atomic<long long> startupLimitMs{PluginToChromiumBridge::kDefaultStartupLimit.count()};
 
-void PluginToChromiumBridge::sendMessage(const std::string& text) {
-    if (terminating || stopped) return;
-    {
-        std::lock_guard<std::mutex> lock(sendStateMutex);
-        if (!processInitialized) {
-            pendingMessages.push_back(text);
-            return;
+// Set on the writer thread, and on the reading thread while it hands an
+// incoming message on (whose engine callback may call an export that sends):
+// such a thread never waits for room in the queue, because the room would
+// only come from the writer, which may itself be waiting for the browser
+// process to read, which may be waiting for us to read.
+thread_local bool mustNotWaitForRoom = false;
+
+class NoWaitingForRoom {
+public:
+    NoWaitingForRoom() : previous(mustNotWaitForRoom) { mustNotWaitForRoom = true; }
+    ~NoWaitingForRoom() { mustNotWaitForRoom = previous; }
+
+private:
+    bool previous;
+};
+
+// Logs what escapes `body` instead of letting it end the thread.
+template <typename Body>
+void logFailures(const char* where, Body body) noexcept {
+    try {
+        body();
+    } catch (const std::exception& exception) {
+        try {
+            logError(std::string(where) + exception.what());
+        } catch (...) {
+        }
+    } catch (...) {
+        try {
+            logError(std::string(where) + "unknown exception");
+        } catch (...) {
         }
     }
-    deliver(text);
 }
 
-void PluginToChromiumBridge::deliver(const std::string& text) {
-    if (terminating || stopped) return;
-    // A text has at most as many UTF-16 units as UTF-8 bytes, so only a long
-    // one needs counting; counting first keeps a long message from being
-    // converted whole only to be cut into packets.
-    // Every unit takes at most three bytes, so a text that long needs no
-    // counting either.
-    if (text.size() * 2 + 2 > kMaxPipeMessageBytes &&
-        ((text.size() + 2) / 3 * 2 + 2 > kMaxPipeMessageBytes || utf16Length(text) * 2 + 2 > kMaxPipeMessageBytes)) {
-        sendMultiPartMessage(text);
-        return;
+// A text has at most as many UTF-16 units as UTF-8 bytes, so only a long one
+// needs counting, and every unit takes at most three bytes, so a very long
+// one needs no counting either.
+bool fitsOnePipeMessage(const std::string& text) {
+    if (text.size() * 2 + 2 <= kMaxPipeMessageBytes) return true;
+    if ((text.size() + 2) / 3 * 2 + 2 > kMaxPipeMessageBytes) return false;
+    return utf16Length(text) * 2 + 2 <= kMaxPipeMessageBytes;
+}
+
+}  // namespace
+
+void PluginToChromiumBridge::setStartupLimit(std::chrono::milliseconds limit) { startupLimitMs = limit.count(); }
+
+PluginToChromiumBridge::~PluginToChromiumBridge() {
+    stopHeartbeat();
+    // The writer keeps the bridge alive while it runs, so a writer that is
+    // still joinable here is this very thread letting go of the bridge.
+    if (writer.joinable()) writer.detach();
+}
+
+bool PluginToChromiumBridge::start() {
+    std::shared_ptr<PluginToChromiumBridge> self = weak_from_this().lock();
+    if (!self) {
+        logError("[WindowsPluginToChromiumBridge] A bridge that nobody owns cannot start");
+        return false;
     }
-    writePipeText(text);
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        if (stopped) return true;  // reset before it started: nothing to start
+        startupLimit = std::chrono::milliseconds(startupLimitMs.load());
+        startupDeadline = std::chrono::steady_clock::now() + startupLimit;
+    }
+    if (!startTransport()) return false;
+    try {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        if (stopped) return true;
+        // The writer holds the bridge until it ends: a reset made on it (the
+        // start-up limit) must not free the bridge under its feet.
+        writer = std::thread([self] {
+            self->host.markBridgeThread();
+            mustNotWaitForRoom = true;
+            logFailures("[WindowsPluginToChromiumBridge] The writer failed: ", [&] { self->runWriter(); });
+            {
+                std::lock_guard<std::mutex> ended(self->queueMutex);
+                self->writerEnded = true;
+            }
+            self->queueChanged.notify_all();
+        });
+    } catch (const std::exception&) {
+        logError("CreateThread failed");
+        return false;
+    }
+    return true;
 }
 
-void PluginToChromiumBridge::writePipeText(std::string_view text) {
+void PluginToChromiumBridge::sendMessage(std::string text) {
+    const size_t size = text.size();
+    std::unique_lock<std::mutex> lock(queueMutex);
+    const auto refused = [this] { return terminating || stopped || peerGone; };
+    const auto overLimit = [&] {
+        const size_t bytes = queueBytes.load();
+        return bytes != 0 && bytes + size > queueByteLimit;
+    };
+    if (refused()) return;
+    if (overLimit() && !mustNotWaitForRoom) {
+        ++roomWaiters;
+        roomAvailable.wait(lock, [&] { return refused() || !overLimit(); });
+        --roomWaiters;
+        if (refused()) return;
+    }
+    queue.push_back(std::move(text));
+    queueBytes += size;
+    ++messagesQueued;
+    const bool wakeWriter = writerWaiting && processInitialized;
+    lock.unlock();
+    if (wakeWriter) queueChanged.notify_one();
+}
+
+// The writer thread.  Takes the whole queue at once and writes it outside
+// the lock; sleeps while there is nothing to write.
+void PluginToChromiumBridge::runWriter() {
+    std::unique_lock<std::mutex> lock(queueMutex);
+    for (;;) {
+        if (stopped) return;
+        if (!processInitialized) {
+            writerWaiting = true;
+            const bool ready =
+                queueChanged.wait_until(lock, startupDeadline, [this] { return stopped || processInitialized; });
+            writerWaiting = false;
+            if (ready) continue;
+            // Never reported ready: everything held back goes, the browser
+            // process is ended by the reset, and the engine hears of it; the
+            // next command starts a fresh one.
+            std::deque<std::string> dropped;
+            dropped.swap(queue);
+            peerGone = true;
+            queueBytes = 0;
+            lock.unlock();
+            roomAvailable.notify_all();
+            const size_t count = dropped.size();
+            dropped = std::deque<std::string>();
+            logError("[WindowsPluginToChromiumBridge] The browser process did not report itself initialized within " +
+                     std::to_string(startupLimit.count()) + " ms of its launch; it is ended and " +
+                     std::to_string(count) + " held-back messages were dropped");
+            host.terminationFinished(this);  // may shut this bridge down, here on its writer
+            return;
+        }
+        if (queue.empty()) {
+            writerWaiting = true;
+            queueChanged.wait(lock, [this] { return stopped || !queue.empty(); });
+            writerWaiting = false;
+            continue;
+        }
+        std::deque<std::string> batch;
+        batch.swap(queue);
+        lock.unlock();
+        bool gone = false;
+        for (const std::string& text : batch) {
+            if (!gone && !stopped.load()) gone = !writeQueued(text);
+            messagesWritten.fetch_add(1);
+            releaseRoom(text.size());
+        }
+        // Freed here, so that a queue that drains gives its memory back.
+        batch = std::deque<std::string>();
+        lock.lock();
+        if (gone) {
+            // The browser process is gone: from now on sendMessage refuses
+            // every message, and what is queued goes with it.
+            peerGone = true;
+            messagesWritten.fetch_add(queue.size());
+            queue = std::deque<std::string>();
+            queueBytes = 0;
+            lock.unlock();
+            roomAvailable.notify_all();
+            lock.lock();
+        }
+    }
+}
+
+// The writer thread.  False when the browser process is gone.  A message
+// whose write throws is logged and lost; the writer goes on.
+bool PluginToChromiumBridge::writeQueued(const std::string& text) {
+    bool alive = true;
+    logFailures("[WindowsPluginToChromiumBridge] A message was not sent: ", [&] {
+        if (fitsOnePipeMessage(text)) {
+            alive = writePipeText(text);
+            return;
+        }
+        // Packets go out back to back, in packet order, and nothing else is
+        // written between them.
+        const uint64_t messageId = ++lastMultiPartMessageId;
+        forEachMultiPartPacket(messageId, text, [&](std::string_view packet) {
+            if (stopped.load()) return false;
+            alive = writePipeText(packet);
+            return alive;
+        });
+    });
+    return alive;
+}
+
+void PluginToChromiumBridge::releaseRoom(size_t bytes) {
+    queueBytes -= bytes;
+    if (roomWaiters.load() == 0) return;
+    // A sender counts itself before it looks at the bytes, under the lock:
+    // taking the lock here means it is either still to look or waiting.
+    { std::lock_guard<std::mutex> lock(queueMutex); }
+    roomAvailable.notify_all();
+}
+
+bool PluginToChromiumBridge::writePipeText(std::string_view text) {
     std::u16string message(text.size() + 1, u'\0');
     message.resize(utf8ToUtf16(text, message.data()));
     message.push_back(u'\0');
-    writePipeMessage(message);
+    return writePipeMessage(message);
 }
 
-void PluginToChromiumBridge::sendMultiPartMessage(const std::string& text) {
-    const uint64_t messageId = ++lastMultiPartMessageId;
-    // Packets go out back to back on this thread, each as soon as it is
-    // built; each write waits for its completion, so they leave in packet
-    // order.  Every packet fits one pipe message by construction.
-    forEachMultiPartPacket(messageId, text, [this](std::string_view packet) {
-        if (terminating || stopped) return false;
-        writePipeText(packet);
-        return true;
-    });
-}
-
-// The pipe server thread.  Hands the flush to a thread of its own, which
-// keeps the bridge alive until it is done.
-void PluginToChromiumBridge::startFlush() {
+void PluginToChromiumBridge::shutdown() {
     {
-        std::lock_guard<std::mutex> lock(sendStateMutex);
-        if (processInitialized || flushingPendingMessages) return;
-        flushingPendingMessages = true;
+        std::lock_guard<std::mutex> lock(queueMutex);
+        stopped = true;
+        messagesWritten.fetch_add(queue.size());
+        queue = std::deque<std::string>();
+        queueBytes = 0;
     }
-    std::shared_ptr<PluginToChromiumBridge> self = weak_from_this().lock();
-    if (self) {
-        try {
-            std::thread([self] {
-                self->host.markBridgeThread();
-                self->flushPendingMessages();
-            }).detach();
-            return;
-        } catch (const std::exception&) {
-            logError("CreateThread failed");
-        }
-    }
-    // No thread (or a bridge that nobody shares): flush here.
-    flushPendingMessages();
+    queueChanged.notify_all();
+    roomAvailable.notify_all();
+    stopHeartbeat();
+    stopWriter();
 }
 
-// Takes the held-back list until it is empty; whatever a write throws is
-// logged and costs that one message, and the flag is cleared on every path,
-// so no sender is ever left behind a flush that cannot end.
-void PluginToChromiumBridge::flushPendingMessages() {
-    for (;;) {
-        std::deque<std::string> batch;
-        {
-            std::lock_guard<std::mutex> lock(sendStateMutex);
-            if (pendingMessages.empty() || stopped) {
-                pendingMessages.clear();
-                processInitialized = true;
-                flushingPendingMessages = false;
-                return;
-            }
-            batch.swap(pendingMessages);
-        }
-        for (const std::string& text : batch) {
-            try {
-                deliver(text);
-            } catch (const std::exception& exception) {
-                try {
-                    logError(std::string("[WindowsPluginToChromiumBridge] A held-back message was not sent: ") +
-                             exception.what());
-                } catch (...) {
-                }
-            } catch (...) {
-                try {
-                    logError("[WindowsPluginToChromiumBridge] A held-back message was not sent: unknown exception");
-                } catch (...) {
-                }
-            }
-        }
+// Waits for the writer to end, waking a write that waits for the pipe; on
+// the writer itself (a reset made by the start-up limit) it is let go.
+void PluginToChromiumBridge::stopWriter() {
+    std::unique_lock<std::mutex> lock(queueMutex);
+    if (!writer.joinable()) return;
+    if (writer.get_id() == std::this_thread::get_id()) {
+        writer.detach();
+        return;
     }
+    while (!queueChanged.wait_for(lock, std::chrono::milliseconds(20), [this] { return writerEnded; })) {
+        lock.unlock();
+        cancelPendingWrite();
+        lock.lock();
+    }
+    std::thread ended = std::move(writer);
+    lock.unlock();
+    ended.join();
 }
 
 bool PluginToChromiumBridge::isProcessInitialized() {
-    std::lock_guard<std::mutex> lock(sendStateMutex);
-    return processInitialized;
+    std::lock_guard<std::mutex> lock(queueMutex);
+    return processInitialized && messagesWritten.load() >= heldBackEnd;
+}
+
+bool PluginToChromiumBridge::hasWrittenEverythingQueued() {
+    std::lock_guard<std::mutex> lock(queueMutex);
+    return !processInitialized || stopped || peerGone || messagesWritten.load() >= messagesQueued;
 }
 
 void PluginToChromiumBridge::handleIncomingMessage(const std::string& text) {
+    NoWaitingForRoom onTheReadingThread;
     if (text == "ProcessInitialized") {
         startHeartbeat();
-        startFlush();
+        bool wakeWriter = false;
+        {
+            std::lock_guard<std::mutex> lock(queueMutex);
+            if (!processInitialized) {
+                processInitialized = true;
+                heldBackEnd = messagesQueued;
+                if (terminating) {
+                    // A terminate request held back goes with everything
+                    // before it; the watchdog ends the browser process.
+                    messagesWritten.fetch_add(queue.size());
+                    queue = std::deque<std::string>();
+                    queueBytes = 0;
+                }
+                wakeWriter = writerWaiting;
+            }
+        }
+        if (wakeWriter) queueChanged.notify_all();
+        roomAvailable.notify_all();
     } else if (text == "TerminateProcessFinished") {
         // May destroy this instance: nothing here touches it afterwards.
         host.terminationFinished(this);
@@ -147,7 +303,7 @@ void PluginToChromiumBridge::startHeartbeat() {
         BridgeHost* plugin = &host;
         std::thread([control, interval, plugin] {
             // Nothing may leave a thread body: std::terminate would end the game.
-            try {
+            logFailures("[WindowsPluginToChromiumBridge] The heartbeat failed: ", [&] {
                 std::unique_lock<std::mutex> lock(control->mutex);
                 while (!control->wake.wait_for(lock, interval, [&] { return !control->running; })) {
                     lock.unlock();
@@ -156,13 +312,7 @@ void PluginToChromiumBridge::startHeartbeat() {
                     if (const auto bridge = plugin->currentBridge()) bridge->sendMessage("Heartbeat");
                     lock.lock();
                 }
-            } catch (const std::exception& exception) {
-                try {
-                    logError(std::string("[WindowsPluginToChromiumBridge] The heartbeat failed: ") + exception.what());
-                } catch (...) {
-                }
-            } catch (...) {
-            }
+            });
         }).detach();
     } catch (const std::exception&) {
         logError("CreateThread failed");
@@ -180,12 +330,27 @@ void PluginToChromiumBridge::stopHeartbeat() {
 void PluginToChromiumBridge::terminate() {
     // Pending before command 47 can be written: a "TerminateProcessFinished"
     // that comes back at once then resets once and disarms the watchdog.
-    // The host also empties the registry.
-    auto token = host.beginTermination();
+    // The host also empties the registry.  No watchdog while this bridge is
+    // already being reset (or no longer the instance): that reset ends it.
+    auto token = host.beginTermination(this);
     stopHeartbeat();
-    sendMessage("{\"type\": 47}");
-    terminating = true;
-    host.startTerminationWatchdog(std::move(token));
+    bool wakeWriter = false;
+    {
+        // Behind everything handed over before it, and the last message
+        // this bridge takes; it does not wait for room.
+        std::lock_guard<std::mutex> lock(queueMutex);
+        if (!terminating && !stopped && !peerGone) {
+            static const std::string request = "{\"type\": 47}";
+            queue.push_back(request);
+            queueBytes += request.size();
+            ++messagesQueued;
+            wakeWriter = writerWaiting && processInitialized;
+        }
+        terminating = true;
+    }
+    if (wakeWriter) queueChanged.notify_one();
+    roomAvailable.notify_all();  // senders waiting for room are refused now
+    if (token) host.startTerminationWatchdog(std::move(token));
 }
 
 std::vector<std::string> PluginToChromiumBridge::getCommandLineArguments() const {

@@ -38,6 +38,10 @@ rapidjson::Document cookieCommand(CommandType type) {
 
 WEBVIEW_EXPORT void WEBVIEW_STDCALL UnityPluginLoad(IUnityInterfaces* interfaces) { setUnityInterfaces(interfaces); }
 
+// Nothing to do, and nothing may wait here: once a browser process has been
+// started the module is pinned, so the library stays loaded while the
+// bridge's, heartbeat and watchdog threads may run, and the job that holds
+// the browser process ends it with the game.
 WEBVIEW_EXPORT void WEBVIEW_STDCALL UnityPluginUnload() {}
 
 WEBVIEW_EXPORT void WEBVIEW_STDCALL WebView_initializePlugin(

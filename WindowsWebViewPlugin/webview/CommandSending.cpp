@@ -3,6 +3,8 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <utility>
+
 #include "bridge/PluginToChromiumBridge.h"
 #include "engine/EngineCallbacks.h"
 #include "text/JsonWriter.h"
@@ -23,18 +25,27 @@ std::string serializeCommand(const rapidjson::Document& command) {
 }
 
 void sendCommand(const rapidjson::Document& command) {
-    const std::string text = serializeCommand(command);
+    std::string text = serializeCommand(command);
     if (text.empty()) return;
-    if (const auto bridge = bridgeInstance()) bridge->sendMessage(text);
+    if (const auto bridge = bridgeInstance()) bridge->sendMessage(std::move(text));
 }
 
 void sendCommandStartingBrowser(const rapidjson::Document& command) {
-    const std::string text = serializeCommand(command);
+    std::string text = serializeCommand(command);
     if (text.empty()) return;
     std::shared_ptr<PluginToChromiumBridge> created;
-    const std::shared_ptr<PluginToChromiumBridge> bridge = bridgeInstanceOrNew(created);
+    bool droppedDuringReset = false;
+    const std::shared_ptr<PluginToChromiumBridge> bridge = bridgeInstanceOrNew(created, droppedDuringReset);
+    if (droppedDuringReset) {
+        // Sent from an engine callback on one of the bridge's own threads
+        // while the plug-in resets: that thread cannot wait for the reset.
+        const auto type = command.FindMember("type");
+        logError("[ChromiumWebViewProxy] A command sent while the plug-in resets was dropped; type " +
+                 std::to_string(type != command.MemberEnd() && type->value.IsInt() ? type->value.GetInt() : -1));
+        return;
+    }
     if (!bridge) return;
     // Held back in the new bridge before its threads start.
-    bridge->sendMessage(text);
+    bridge->sendMessage(std::move(text));
     if (created) startNewBridge(created);
 }

@@ -17,23 +17,6 @@
 
 namespace {
 
-// Guards the bridge instance's creation and clearing, the reset in progress,
-// terminationPending and the watchdog token.  Held only for those fields:
-// never while a bridge shuts down, a log line is written or an engine
-// callback runs.  Lock order: resetMutex, then browserOptionsMutex(), then
-// the registry's mutex.
-std::mutex resetMutex;
-std::condition_variable resetFinished;
-std::shared_ptr<PluginToChromiumBridge> instance;  // atomic_load/atomic_store; stored under resetMutex
-bool resetRunning = false;                         // guarded by resetMutex
-bool terminationPending = false;                   // guarded by resetMutex
-std::shared_ptr<std::atomic<bool>> watchdogToken;  // guarded by resetMutex
-// How long a termination may take before the watchdog resets by itself.
-constexpr long long kTerminationWatchdogDelayMs = 4000;
-std::atomic<long long> watchdogDelayMs{kTerminationWatchdogDelayMs};
-std::atomic<BridgeFactory> bridgeFactory{&createPlatformBridge};
-thread_local bool onBridgeThread = false;
-
 void resetPluginIf(bool quiet, const std::shared_ptr<std::atomic<bool>>& requiredToken,
                    const PluginToChromiumBridge* requiredBridge);
 
@@ -43,11 +26,38 @@ public:
     void handleIncomingText(const std::string& text) override { handleBridgeMessage(text); }
     void terminationFinished(const PluginToChromiumBridge* bridge) override { resetPluginIf(false, nullptr, bridge); }
     std::shared_ptr<PluginToChromiumBridge> currentBridge() override { return bridgeInstance(); }
-    std::shared_ptr<std::atomic<bool>> beginTermination() override;
+    std::shared_ptr<std::atomic<bool>> beginTermination(const PluginToChromiumBridge* bridge) override;
     void startTerminationWatchdog(std::shared_ptr<std::atomic<bool>> token) override;
-    void markBridgeThread() override { onBridgeThread = true; }
+    void markBridgeThread() override;
 };
-PluginBridgeHost host;
+
+// The process-wide state of this file.  Made once and never destroyed: at
+// process exit the loader runs static destructors with the other threads
+// already gone, holding whatever they held, so nothing here may lock, wait
+// or end a bridge then.  The browser process ends with the job that holds it.
+struct PluginState {
+    // Guards the bridge instance's creation and clearing, the reset in
+    // progress, terminationPending and the watchdog token.  Held only for
+    // those fields: never while a bridge shuts down, a log line is written
+    // or an engine callback runs.  Lock order: resetMutex, then
+    // browserOptionsMutex(), then the registry's mutex.
+    std::mutex resetMutex;
+    std::condition_variable resetFinished;
+    std::shared_ptr<PluginToChromiumBridge> instance;  // atomic_load/atomic_store; stored under resetMutex
+    bool resetRunning = false;                         // guarded by resetMutex
+    bool terminationPending = false;                   // guarded by resetMutex
+    std::shared_ptr<std::atomic<bool>> watchdogToken;  // guarded by resetMutex
+    PluginBridgeHost host;
+};
+PluginState& state = *new PluginState;
+
+// How long a termination may take before the watchdog resets by itself.
+constexpr long long kTerminationWatchdogDelayMs = 4000;
+std::atomic<long long> watchdogDelayMs{kTerminationWatchdogDelayMs};
+std::atomic<BridgeFactory> bridgeFactory{&createPlatformBridge};
+thread_local bool onBridgeThread = false;
+
+void PluginBridgeHost::markBridgeThread() { onBridgeThread = true; }
 
 // Runs `body`, logging what escapes it instead of letting it end a thread.
 template <typename Body>
@@ -78,22 +88,22 @@ void resetPluginIf(bool quiet, const std::shared_ptr<std::atomic<bool>>& require
                    const PluginToChromiumBridge* requiredBridge) {
     std::shared_ptr<PluginToChromiumBridge> bridge;
     {
-        std::unique_lock<std::mutex> lock(resetMutex);
-        if (requiredToken && (!requiredToken->load() || !terminationPending)) return;
-        if (requiredBridge && (resetRunning || std::atomic_load(&instance).get() != requiredBridge)) return;
-        if (resetRunning) {
+        std::unique_lock<std::mutex> lock(state.resetMutex);
+        if (requiredToken && (!requiredToken->load() || !state.terminationPending)) return;
+        if (requiredBridge && (state.resetRunning || std::atomic_load(&state.instance).get() != requiredBridge)) return;
+        if (state.resetRunning) {
             // A bridge thread must not wait: the running reset waits for it.
             // That reset leaves the same state behind.
             if (onBridgeThread) return;
-            resetFinished.wait(lock, [] { return !resetRunning; });
+            state.resetFinished.wait(lock, [] { return !state.resetRunning; });
         }
-        resetRunning = true;
-        terminationPending = false;
-        if (watchdogToken) {
-            watchdogToken->exchange(false);
-            watchdogToken.reset();
+        state.resetRunning = true;
+        state.terminationPending = false;
+        if (state.watchdogToken) {
+            state.watchdogToken->exchange(false);
+            state.watchdogToken.reset();
         }
-        bridge = std::atomic_load(&instance);
+        bridge = std::atomic_load(&state.instance);
     }
     if (bridge) {
         // Ends the threads and the browser process now; the storage goes
@@ -101,16 +111,16 @@ void resetPluginIf(bool quiet, const std::shared_ptr<std::atomic<bool>>& require
         logFailures("[WindowsPluginToChromiumBridge] Shutting the bridge down failed: ", [&] { bridge->shutdown(); });
     }
     {
-        std::lock_guard<std::mutex> lock(resetMutex);
+        std::lock_guard<std::mutex> lock(state.resetMutex);
         {
             std::lock_guard<std::mutex> optionsLock(browserOptionsMutex());
-            std::atomic_store(&instance, std::shared_ptr<PluginToChromiumBridge>());
+            std::atomic_store(&state.instance, std::shared_ptr<PluginToChromiumBridge>());
             browserOptions() = BrowserOptions{};
         }
         webViewRegistry().clear();
-        resetRunning = false;
+        state.resetRunning = false;
     }
-    resetFinished.notify_all();
+    state.resetFinished.notify_all();
     bridge.reset();
     if (!quiet) {
         if (const auto callback = engineCallbacks().browserProcessTerminated.load()) callback();
@@ -121,7 +131,7 @@ void resetPluginIf(bool quiet, const std::shared_ptr<std::atomic<bool>>& require
 
 void setBridgeFactory(BridgeFactory factory) { bridgeFactory = factory; }
 
-std::shared_ptr<PluginToChromiumBridge> bridgeInstance() { return std::atomic_load(&instance); }
+std::shared_ptr<PluginToChromiumBridge> bridgeInstance() { return std::atomic_load(&state.instance); }
 
 void resetPlugin(bool quiet) { resetPluginIf(quiet, nullptr, nullptr); }
 
@@ -129,11 +139,11 @@ void resetPluginWhileInstance(const PluginToChromiumBridge* bridge) {
     resetPluginIf(false, nullptr, bridge);
 }
 
-BridgeHost& bridgeHost() { return host; }
+BridgeHost& bridgeHost() { return state.host; }
 
 bool setBrowserOptionsWhileStopped(const std::function<void(BrowserOptions&)>& store) {
     std::lock_guard<std::mutex> lock(browserOptionsMutex());
-    if (std::atomic_load(&instance)) return false;
+    if (std::atomic_load(&state.instance)) return false;
     store(browserOptions());
     return true;
 }
@@ -144,16 +154,24 @@ void restorePluginDefaults() {
     resetPlugin(true);
     bridgeFactory = &createPlatformBridge;
     watchdogDelayMs = kTerminationWatchdogDelayMs;
+    PluginToChromiumBridge::setStartupLimit(PluginToChromiumBridge::kDefaultStartupLimit);
     setTextureOperations({&GraphicsManager::createTexture, &GraphicsManager::getSharedTextureHandle});
 }
 
-std::shared_ptr<std::atomic<bool>> PluginBridgeHost::beginTermination() {
+std::shared_ptr<std::atomic<bool>> PluginBridgeHost::beginTermination(const PluginToChromiumBridge* bridge) {
     auto token = std::make_shared<std::atomic<bool>>(true);
     {
-        std::lock_guard<std::mutex> lock(resetMutex);
-        terminationPending = true;
-        if (watchdogToken) watchdogToken->exchange(false);
-        watchdogToken = token;
+        std::lock_guard<std::mutex> lock(state.resetMutex);
+        // A reset under way has already cleared terminationPending and the
+        // token, and would not clear what is armed now: 4 s later the
+        // watchdog would reset whichever bridge is current by then.
+        if (state.resetRunning || std::atomic_load(&state.instance).get() != bridge) {
+            token.reset();
+        } else {
+            state.terminationPending = true;
+            if (state.watchdogToken) state.watchdogToken->exchange(false);
+            state.watchdogToken = token;
+        }
     }
     webViewRegistry().clear();
     return token;
@@ -176,23 +194,30 @@ void PluginBridgeHost::startTerminationWatchdog(std::shared_ptr<std::atomic<bool
     }
 }
 
-std::shared_ptr<PluginToChromiumBridge> bridgeInstanceOrNew(std::shared_ptr<PluginToChromiumBridge>& created) {
+std::shared_ptr<PluginToChromiumBridge> bridgeInstanceOrNew(std::shared_ptr<PluginToChromiumBridge>& created,
+                                                            bool& droppedDuringReset) {
     std::shared_ptr<PluginToChromiumBridge> bridge;
+    droppedDuringReset = false;
     {
         // Under the lock, so that the engine's thread and the render thread
         // never start two browser processes.  A reset that runs is waited
         // for, so the command goes to the next browser process rather than
         // to the one that is going away (a bridge thread cannot wait: the
-        // reset waits for it; its command goes to the old bridge and is
-        // dropped with it).
-        std::unique_lock<std::mutex> lock(resetMutex);
-        if (resetRunning && !onBridgeThread) resetFinished.wait(lock, [] { return !resetRunning; });
-        bridge = std::atomic_load(&instance);
+        // reset waits for it; its command is dropped, and the caller says so).
+        std::unique_lock<std::mutex> lock(state.resetMutex);
+        if (state.resetRunning) {
+            if (onBridgeThread) {
+                droppedDuringReset = true;
+                return nullptr;
+            }
+            state.resetFinished.wait(lock, [] { return !state.resetRunning; });
+        }
+        bridge = std::atomic_load(&state.instance);
         if (!bridge) {
-            created = bridgeFactory.load()(host);
+            created = bridgeFactory.load()(state.host);
             if (created) {
                 std::lock_guard<std::mutex> optionsLock(browserOptionsMutex());
-                std::atomic_store(&instance, created);
+                std::atomic_store(&state.instance, created);
             }
             bridge = created;
         }

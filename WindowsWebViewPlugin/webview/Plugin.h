@@ -39,7 +39,7 @@ void setTerminationWatchdogDelay(std::chrono::milliseconds delay);  // tests onl
 // Tests only: the one reset a test fixture needs between tests.  A quiet
 // resetPlugin, then every process-wide seam a test may change back to what the
 // DLL starts with: the platform's bridge factory, the termination watchdog's
-// delay and GraphicsManager's texture operations.  The engine's callbacks
+// delay, the bridge's start-up limit and GraphicsManager's texture operations.  The engine's callbacks
 // stay (WebView_initializePlugin sets them), as do the Windows launch calls,
 // which live in the Windows edge below this layer's reach.
 void restorePluginDefaults();
@@ -54,8 +54,11 @@ bool setBrowserOptionsWhileStopped(const std::function<void(BrowserOptions&)>& s
 
 // For sendCommandStartingBrowser: the bridge instance, or a new one made
 // (not yet started) and stored as the instance, which `created` then names
-// as well; null when this platform has no bridge (after a non-quiet reset).
-std::shared_ptr<PluginToChromiumBridge> bridgeInstanceOrNew(std::shared_ptr<PluginToChromiumBridge>& created);
+// as well; null when this platform has no bridge (after a non-quiet reset),
+// or, with `droppedDuringReset` set, when a bridge thread sends while a
+// reset runs (it cannot wait for the reset, which waits for it).
+std::shared_ptr<PluginToChromiumBridge> bridgeInstanceOrNew(std::shared_ptr<PluginToChromiumBridge>& created,
+                                                            bool& droppedDuringReset);
 // Starts a new bridge's threads outside every lock; a bridge that cannot
 // start resets the plug-in.
 void startNewBridge(const std::shared_ptr<PluginToChromiumBridge>& bridge);

@@ -33,8 +33,9 @@ enum class ReadResult { Message, MoreData, Stopped, Failed };
 // Whether the client of `pipe` is the browser process this bridge started,
 // or a process of its job.  The browser process is started suspended and its
 // id stored before it runs, so it can never connect before it is known.
-bool WindowsPluginToChromiumBridge::isOwnClient(HANDLE pipe) {
-    ULONG clientId = 0;
+// `clientId` gets the client's process id (0 when it cannot be had).
+bool WindowsPluginToChromiumBridge::isOwnClient(HANDLE pipe, ULONG& clientId) {
+    clientId = 0;
     if (!GetNamedPipeClientProcessId(pipe, &clientId)) {
         logError("[WindowsPluginToChromiumBridge] GetNamedPipeClientProcessId failed: " +
                  std::to_string(GetLastError()));
@@ -50,9 +51,6 @@ bool WindowsPluginToChromiumBridge::isOwnClient(HANDLE pipe) {
             own = client.valid() && IsProcessInJob(client.get(), state->job.get(), &inJob) && inJob;
         }
     }
-    if (!own)
-        logError("[WindowsPluginToChromiumBridge] A pipe client that is not the browser process was refused; process id " +
-                 std::to_string(clientId));
     return own;
 }
 
@@ -62,12 +60,13 @@ bool WindowsPluginToChromiumBridge::isOwnClient(HANDLE pipe) {
 void WindowsPluginToChromiumBridge::runPipeServer() {
     const std::shared_ptr<SharedState> shared = state;
     const std::wstring name = wide(pipeName);
-    // The first instance only, so that no other server holds the name before
-    // us, and no client from another machine.
+    // The first instance, and the only one: no other server holds the name
+    // before us or adds an instance of its own after us (where the browser
+    // process might connect to it), and no client from another machine.
     HANDLE pipe = CreateNamedPipeW(name.c_str(),
                                    PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
                                    PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
-                                   PIPE_UNLIMITED_INSTANCES, kPipeBufferBytes, kPipeBufferBytes, 0, nullptr);
+                                   1, kPipeBufferBytes, kPipeBufferBytes, 0, nullptr);
     if (pipe == INVALID_HANDLE_VALUE) {
         logError("CreateNamedPipe failed");
         return;
@@ -77,7 +76,10 @@ void WindowsPluginToChromiumBridge::runPipeServer() {
     OVERLAPPED readOverlapped{};
     readOverlapped.hEvent = shared->readEvent.get();
     // Until a client connects that is our browser process; any other is
-    // dropped and the pipe listens again.
+    // dropped and the pipe listens again.  The first refusal is logged with
+    // its process id; a client that keeps trying is counted, not logged each
+    // time, and the count is logged once the browser process is connected.
+    uint64_t refused = 0;
     for (;;) {
         if (shared->stopping) return;
         readOverlapped = OVERLAPPED{};
@@ -100,9 +102,16 @@ void WindowsPluginToChromiumBridge::runPipeServer() {
         }
         ResetEvent(readOverlapped.hEvent);
         if (shared->stopping) return;
-        if (isOwnClient(pipe)) break;
+        ULONG clientId = 0;
+        if (isOwnClient(pipe, clientId)) break;
+        if (refused++ == 0)
+            logError("[WindowsPluginToChromiumBridge] A pipe client that is not the browser process was refused; "
+                     "process id " + std::to_string(clientId));
         DisconnectNamedPipe(pipe);
     }
+    if (refused > 1)
+        logError("[WindowsPluginToChromiumBridge] " + std::to_string(refused - 1) +
+                 " more pipe clients that were not the browser process were refused");
 
     std::vector<char> buffer(kReadBufferBytes);  // one buffer for the thread's life
     // One overlapped read into the buffer, waited for.  Leaves no read

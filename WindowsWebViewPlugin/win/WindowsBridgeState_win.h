@@ -1,5 +1,5 @@
 // Shared by the files of the Windows bridge: its limits, the state its
-// threads share, the per-thread write record and small helpers.
+// threads share, the writer's write record and small helpers.
 #pragma once
 #include "win/WindowsPluginToChromiumBridge_win.h"
 
@@ -53,8 +53,8 @@ struct WindowsPluginToChromiumBridge::SharedState {
 struct WindowsPluginToChromiumBridge::WriteRecord {
     OVERLAPPED overlapped{};
     ScopedHandle event;
-    // The thread's texts are converted here; it grows to the longest message
-    // the thread has written (at most one pipe message) and is kept.
+    // The writer's texts are converted here; it grows to the longest message
+    // written (at most one pipe message) and is kept.
     std::u16string conversion;
 };
 

@@ -67,7 +67,29 @@ WindowsPluginToChromiumBridge::WindowsPluginToChromiumBridge(BridgeHost& host)
 
 WindowsPluginToChromiumBridge::~WindowsPluginToChromiumBridge() { shutdown(); }
 
-bool WindowsPluginToChromiumBridge::start() {
+namespace {
+
+// An address inside this module.
+void moduleMarker() {}
+
+// The bridge's threads, the heartbeat and the watchdog run this module's
+// code; the engine may free the library while any of them runs.  Pinned, the
+// module stays until the process ends, and no static destructor of ours runs
+// at FreeLibrary (under the loader lock, where a thread could not be joined).
+void keepModuleLoaded() {
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                            reinterpret_cast<LPCWSTR>(&moduleMarker), &module))
+        logError("[WindowsPluginToChromiumBridge] GetModuleHandleEx failed: " + std::to_string(GetLastError()));
+}
+
+}  // namespace
+
+bool WindowsPluginToChromiumBridge::startTransport() {
+    keepModuleLoaded();
+    writeRecord = std::make_unique<WriteRecord>();
+    writeRecord->event.reset(createEvent());
+    writeRecord->overlapped.hEvent = writeRecord->event.get();
     state->readEvent.reset(createEvent());
     unsigned id = 0;
     auto* server = new BridgeThreadStart{state, this, &host};
@@ -97,9 +119,16 @@ unsigned __stdcall WindowsPluginToChromiumBridge::serverThreadEntry(void* argume
     try {
         start->bridge->runPipeServer();
     } catch (const std::exception& exception) {
-        if (!shared->stopping) logError(std::string("[WindowsPluginToChromiumBridge] The pipe reader failed: ") + exception.what());
+        try {
+            if (!shared->stopping)
+                logError(std::string("[WindowsPluginToChromiumBridge] The pipe reader failed: ") + exception.what());
+        } catch (...) {
+        }
     } catch (...) {
-        if (!shared->stopping) logError("[WindowsPluginToChromiumBridge] The pipe reader failed: unknown exception");
+        try {
+            if (!shared->stopping) logError("[WindowsPluginToChromiumBridge] The pipe reader failed: unknown exception");
+        } catch (...) {
+        }
     }
     // A reader that ends on its own (disconnect, read failure, an exception)
     // leaves nobody to hear the browser process: reset as after a
@@ -117,15 +146,32 @@ unsigned __stdcall WindowsPluginToChromiumBridge::serverThreadEntry(void* argume
 
 unsigned __stdcall WindowsPluginToChromiumBridge::launcherThreadEntry(void* argument) {
     std::unique_ptr<BridgeThreadStart> start(static_cast<BridgeThreadStart*>(argument));
+    const std::shared_ptr<SharedState> shared = start->state;
     start->host->markBridgeThread();
+    bool failed = false;
     try {
         start->bridge->runBrowserProcess();
     } catch (const std::exception& exception) {
+        failed = true;
         try {
             logError(std::string("[WindowsPluginToChromiumBridge] The launcher thread failed: ") + exception.what());
         } catch (...) {
         }
     } catch (...) {
+        failed = true;
+        try {
+            logError("[WindowsPluginToChromiumBridge] The launcher thread failed: unknown exception");
+        } catch (...) {
+        }
+    }
+    // A launch that failed half-way leaves no browser process to report
+    // itself ready, and every message held back: reset as a start that
+    // fails does.  The bridge may be destroyed here; nothing below touches it.
+    if (failed && !shared->stopping) {
+        try {
+            start->host->terminationFinished(start->bridge);
+        } catch (...) {
+        }
     }
     return 0;
 }
@@ -136,7 +182,6 @@ unsigned __stdcall WindowsPluginToChromiumBridge::launcherThreadEntry(void* argu
 // `stopping` and touches only the shared state from then on.
 void WindowsPluginToChromiumBridge::shutdown() {
     if (shutDown.exchange(true)) return;
-    PluginToChromiumBridge::shutdown();
     const std::shared_ptr<SharedState> shared = state;
     shared->stopping = true;
     const DWORD self = GetCurrentThreadId();
@@ -146,6 +191,8 @@ void WindowsPluginToChromiumBridge::shutdown() {
         CancelIoEx(pipe(), nullptr);
         DisconnectNamedPipe(pipe());
     }
+    // The writer first: its pending write is cancelled until it has ended.
+    PluginToChromiumBridge::shutdown();
     if (shared->serverThread.valid() && shared->serverThreadId != self) {
         while (WaitForSingleObject(shared->serverThread.get(), 20) == WAIT_TIMEOUT) {
             if (pipe() != INVALID_HANDLE_VALUE) {
@@ -161,11 +208,19 @@ void WindowsPluginToChromiumBridge::shutdown() {
     if (shared->launcherThread.valid() && shared->launcherThreadId != self) {
         while (WaitForSingleObject(shared->launcherThread.get(), 0) == WAIT_TIMEOUT) {
             CancelSynchronousIo(shared->launcherThread.get());
+            // A byte of our own wakes the read where the cancel does not.
+            // Written outside relayMutex: with the relay pipe full, this write
+            // waits for the launcher thread to read, which may be about to
+            // take relayMutex itself.  The write end lives as long as the
+            // shared state, which this thread holds.
+            HANDLE writeEnd = nullptr;
             {
                 std::lock_guard<std::mutex> lock(shared->relayMutex);
-                DWORD written = 0;
-                if (shared->relayWriteEnd.valid()) WriteFile(shared->relayWriteEnd.get(), "\n", 1, &written, nullptr);
+                if (shared->relayWriteEnd.valid()) writeEnd = shared->relayWriteEnd.get();
             }
+            DWORD written = 0;
+            if (writeEnd && WaitForSingleObject(shared->launcherThread.get(), 0) == WAIT_TIMEOUT)
+                WriteFile(writeEnd, "\n", 1, &written, nullptr);
             WaitForSingleObject(shared->launcherThread.get(), 20);
         }
     }

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,10 +28,6 @@ public:
     explicit WindowsPluginToChromiumBridge(BridgeHost& host);
     ~WindowsPluginToChromiumBridge() override;
 
-    // Starts the pipe server thread and then the launcher thread; false after
-    // logging "CreateThread failed".
-    bool start() override;
-
     bool shouldQuoteArguments() const override { return true; }
     void shutdown() override;
 
@@ -43,8 +38,13 @@ public:
     std::string getBrowserCommandLine() const;
 
 protected:
-    void writePipeMessage(const std::u16string& messageWithTerminator) override;
-    void writePipeText(std::string_view text) override;
+    // Keeps the plug-in's module loaded for good, then starts the pipe server
+    // thread and the launcher thread; false after logging "CreateThread
+    // failed".
+    bool startTransport() override;
+    bool writePipeMessage(const std::u16string& messageWithTerminator) override;
+    bool writePipeText(std::string_view text) override;
+    void cancelPendingWrite() override;
 
 public:
     // What the bridge's threads read and the shutdown writes; shared with the
@@ -57,17 +57,15 @@ private:
     static unsigned __stdcall serverThreadEntry(void* argument);
     static unsigned __stdcall launcherThreadEntry(void* argument);
     void runPipeServer();
-    bool isOwnClient(HANDLE pipe);
+    bool isOwnClient(HANDLE pipe, ULONG& clientId);
     void runBrowserProcess();
-    WriteRecord& writeRecordOfThisThread();
-    void writeUnits(WriteRecord& record, const char16_t* units, size_t count);
+    bool writeUnits(const char16_t* units, size_t count);
 
     const std::string pipeName;
     std::shared_ptr<SharedState> state;
     std::atomic<bool> shutDown{false};
 
-    // Looked up and extended by every writing thread under writeMutex; a
-    // record and its event are used only by the thread that owns it.
-    std::mutex writeMutex;
-    std::map<DWORD, std::unique_ptr<WriteRecord>> writeOverlappeds;
+    // The writer thread's only: one pipe has one writer, so one overlapped
+    // record and event serve every write.
+    std::unique_ptr<WriteRecord> writeRecord;
 };

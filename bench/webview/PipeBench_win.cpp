@@ -9,7 +9,11 @@
 //    against their exact command texts written straight to the pipe;
 //  - how long an engine call blocks its thread when 8 engine threads send
 //    10 000 cookie commands each from before the browser process is up
-//    (the longest and the mean call, and how many took over 1 ms).
+//    (the longest and the mean call, and how many took over 1 ms);
+//  - the same load once the browser process is up and answering every
+//    command: how long each call holds its thread (mean, p50, p99, p99.9,
+//    longest), the round-trip rate, and whether every answer came back once
+//    and in its thread's order.
 #include <windows.h>
 
 #include <algorithm>
@@ -232,6 +236,95 @@ BlockFigures runHeldBackFlood(const std::wstring& dll) {
     return figures;
 }
 
+// 8 engine threads send cookie commands once the browser process is up and
+// answers every one.  Each command carries "thread:index" as its result id,
+// so the answers show loss, duplicates and each thread's order.
+struct LiveFigures {
+    std::vector<double> callMs;  // sorted
+    double seconds = 0;          // from the first call to the last answer
+    int answered = 0, duplicates = 0, outOfOrder = 0, lost = 0;
+};
+
+LiveFigures runLiveFlood(const std::wstring& dll) {
+    EngineHost host(dll);
+    if (!host.loaded() || !host.missingExports().empty()) {
+        std::fprintf(stderr, "cannot bind the plug-in\n");
+        std::exit(1);
+    }
+    // Answers arrive on the plug-in's reading thread, one at a time.
+    struct Answers {
+        std::vector<int> next = std::vector<int>(kFloodThreads, 0);
+        std::vector<std::vector<unsigned char>> seen =
+            std::vector<std::vector<unsigned char>>(kFloodThreads, std::vector<unsigned char>(kFloodPerThread, 0));
+        int answered = 0, duplicates = 0, outOfOrder = 0;
+    };
+    static Answers* answers = nullptr;
+    answers = new Answers;
+    static HANDLE allAnswered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ResetEvent(allAnswered);
+    EngineHost::setObserver([](const HostCall& call) {
+        if (call.callback == "bool" && call.texts[0] == "up") SetEvent(boolEvent);
+        if (call.callback != "bool" || call.texts[0].find(':') == std::string::npos) return;
+        const std::string& id = call.texts[0];
+        const int t = std::atoi(id.c_str());
+        const int i = std::atoi(id.c_str() + id.find(':') + 1);
+        if (t < 0 || t >= kFloodThreads || i < 0 || i >= kFloodPerThread) return;
+        Answers& a = *answers;
+        if (a.seen[t][i]++) ++a.duplicates;
+        if (i != a.next[t]) ++a.outOfOrder;
+        a.next[t] = i + 1;
+        if (++a.answered == kFloodThreads * kFloodPerThread) SetEvent(allAnswered);
+    });
+    host.initialize();
+    EngineHost::clearCalls();
+    ResetEvent(boolEvent);
+    host.setCookie("up", "up");  // starts the browser process; its answer says it is up
+    waitFor(boolEvent, "the browser process to come up");
+
+    std::vector<std::string> ids[kFloodThreads];
+    for (int t = 0; t < kFloodThreads; ++t)
+        for (int i = 0; i < kFloodPerThread; ++i) ids[t].push_back(std::to_string(t) + ":" + std::to_string(i));
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false};
+    std::vector<std::vector<double>> times(kFloodThreads, std::vector<double>(kFloodPerThread));
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kFloodThreads; ++t) {
+        threads.emplace_back([&, t] {
+            ++ready;
+            while (!go) Sleep(0);
+            for (int i = 0; i < kFloodPerThread; ++i) {
+                const double start = now();
+                host.setCookie("live=1", ids[t][i].c_str());
+                times[t][i] = (now() - start) * 1000.0;
+            }
+        });
+    }
+    while (ready < kFloodThreads) Sleep(0);
+    const double start = now();
+    go = true;
+    for (auto& thread : threads) thread.join();
+    const bool complete = WaitForSingleObject(allAnswered, 120000) == WAIT_OBJECT_0;
+    LiveFigures figures;
+    figures.seconds = now() - start;
+    EngineHost::setObserver(nullptr);
+    host.initialize();  // a quiet reset ends the browser process
+    for (auto& perThread : times) figures.callMs.insert(figures.callMs.end(), perThread.begin(), perThread.end());
+    std::sort(figures.callMs.begin(), figures.callMs.end());
+    figures.answered = answers->answered;
+    figures.duplicates = answers->duplicates;
+    figures.outOfOrder = answers->outOfOrder;
+    for (int t = 0; t < kFloodThreads; ++t)
+        for (int i = 0; i < kFloodPerThread; ++i) figures.lost += answers->seen[t][i] == 0;
+    if (!complete) std::fprintf(stderr, "not every answer came back within 120 s\n");
+    return figures;
+}
+
+double percentile(const std::vector<double>& sorted, double fraction) {
+    if (sorted.empty()) return 0;
+    const size_t at = std::min(sorted.size() - 1, static_cast<size_t>(fraction * static_cast<double>(sorted.size())));
+    return sorted[at];
+}
+
 // The same UTF-16 messages, written straight to a pipe of the same kind.
 Figures runRaw(const std::wstring& executable) {
     const std::wstring name = L"\\\\.\\pipe\\com.telvio.webview.bench-" + std::to_wstring(GetCurrentProcessId());
@@ -340,11 +433,28 @@ int wmain() {
                          "waitfor " + std::to_string(kFloodThreads * kFloodPerThread), doneMessage("flood")});
     const BlockFigures flood = runHeldBackFlood(dll);
 
+    writeScript(script, {"init", "norecord"});
+    const LiveFigures live = runLiveFlood(dll);
+
     std::sort(roundTrips.begin(), roundTrips.end());
     std::printf("cookie round trip (command out, answer in, callback called), %d runs: median %.3f ms, p99 %.3f ms\n",
                 kRoundTrips, roundTrips[roundTrips.size() / 2], roundTrips[roundTrips.size() * 99 / 100]);
     std::printf("engine calls blocked, %d threads x %d cookie commands from before the browser process is up: "
                 "longest %.1f ms, mean %.3f ms, %d calls over 1 ms; all delivered after %.2f s\n",
                 kFloodThreads, kFloodPerThread, flood.longestMs, flood.meanMs, flood.overOneMs, flood.deliveredSeconds);
+    double sum = 0;
+    int overOneMs = 0;
+    for (double ms : live.callMs) {
+        sum += ms;
+        overOneMs += ms > 1.0;
+    }
+    std::printf("engine calls held, %d threads x %d cookie commands with the browser process up and answering: "
+                "mean %.1f us, p50 %.1f us, p99 %.1f us, p99.9 %.1f us, longest %.2f ms, %d calls over 1 ms\n",
+                kFloodThreads, kFloodPerThread, sum / live.callMs.size() * 1000.0, percentile(live.callMs, 0.5) * 1000.0,
+                percentile(live.callMs, 0.99) * 1000.0, percentile(live.callMs, 0.999) * 1000.0,
+                live.callMs.empty() ? 0.0 : live.callMs.back(), overOneMs);
+    std::printf("  %.0f round trips per second (%d answers in %.2f s); lost %d, duplicated %d, out of their thread's "
+                "order %d\n",
+                live.answered / live.seconds, live.answered, live.seconds, live.lost, live.duplicates, live.outOfOrder);
     return 0;
 }

@@ -36,21 +36,44 @@ TEST(BridgeRequest, CommandOfEachRequest)
         EXPECT_EQ(entry.command, ReadBridgeCommand(entry.text)) << entry.text;
 }
 
-TEST(BridgeRequest, NestingBeyondTheReadersLimitIsNoCommand)
+TEST(BridgeRequest, TextBeyondTheLimitsIsNotRead)
 {
-    for (const size_t depth : {size_t(2000), size_t(200000)}) {
-        const std::string deep = "{\"funcation_name\":\"min_wnd\",\"x\":" + std::string(depth, '[') +
-                                 std::string(depth, ']') + "}";
-        EXPECT_EQ(BridgeCommand::None, ReadBridgeCommand(deep)) << depth;
-    }
-    const std::string nested = "{\"a\":" + std::string(50, '[') + std::string(50, ']') +
-                               ",\"funcation_name\":\"close_wnd\"}";
-    EXPECT_EQ(BridgeCommand::CloseWnd, ReadBridgeCommand(nested));
+    // Nesting is counted as the reader nests: brackets in strings and
+    // comments do not count, and a comment cannot hide real ones.
+    const auto withValue = [](const std::string& value) {
+        return "{\"funcation_name\":\"close_wnd\",\"x\":" + value + "}";
+    };
+    const auto deep = [](int depth) { return std::string(depth, '[') + std::string(depth, ']'); };
+    const int within = kMaxBridgeRequestNesting - 1;  // the root object is one level
+    const struct {
+        std::string text;
+        BridgeCommand command;
+    } cases[] = {
+        {withValue(deep(within)), BridgeCommand::CloseWnd},
+        {withValue(deep(within + 1)), BridgeCommand::None},
+        {withValue(deep(2000)), BridgeCommand::None},
+        {withValue(deep(200000)), BridgeCommand::None},
+        {withValue("\"" + std::string(100, '[') + "\""), BridgeCommand::CloseWnd},
+        {withValue("\"\\\"" + std::string(100, '{') + "\""), BridgeCommand::CloseWnd},
+        {"/* [[[[[[[[[[[[[[[[[[[[ */" + withValue("1"), BridgeCommand::CloseWnd},
+        {"// {{{{{{{{{{{{{{{{{{{{{{{\n" + withValue("1"), BridgeCommand::CloseWnd},
+        {"/* \" */" + withValue(deep(within + 1)) + "/* \" */", BridgeCommand::None},
+        {"// \"\n" + withValue(deep(within + 1)), BridgeCommand::None},
+        // Siblings do not add up.
+        {withValue("[" + deep(within - 1) + "," + deep(within - 1) + "]"), BridgeCommand::CloseWnd},
+    };
+    for (const auto& entry : cases)
+        EXPECT_EQ(entry.command, ReadBridgeCommand(entry.text)) << entry.text.substr(0, 80);
 }
 
-TEST(BridgeRequest, LargeRequestKeepsItsCommand)
+TEST(BridgeRequest, SizeLimitIsSixtyFourKibibytes)
 {
-    const std::string big = "{\"kvext\":\"" + std::string(10 * 1024 * 1024, 'k') + "\",\"funcation_name\":\"open_game\"}";
-    EXPECT_EQ(BridgeCommand::OpenGame, ReadBridgeCommand(big));
+    const std::string head = "{\"funcation_name\":\"open_game\",\"kvext\":\"";
+    const std::string tail = "\"}";
+    const std::string fits = head + std::string(kMaxBridgeRequestBytes - head.size() - tail.size(), 'k') + tail;
+    ASSERT_EQ(kMaxBridgeRequestBytes, fits.size());
+    EXPECT_EQ(BridgeCommand::OpenGame, ReadBridgeCommand(fits));
+    const std::string over = head + std::string(kMaxBridgeRequestBytes - head.size() - tail.size() + 1, 'k') + tail;
+    EXPECT_EQ(BridgeCommand::None, ReadBridgeCommand(over));
     EXPECT_EQ(BridgeCommand::None, ReadBridgeCommand(std::string(10 * 1024 * 1024, '{')));
 }

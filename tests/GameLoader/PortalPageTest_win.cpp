@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <exdispid.h>
+#include <malloc.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -19,6 +23,18 @@
 using browser_standin::Page;
 using browser_standin::Record;
 using browser_standin::RecordLines;
+
+// Freed memory is overwritten at once in this program, so that a call into
+// an object that is gone crashes here instead of running on stale bytes by
+// luck.
+void operator delete(void* block) noexcept
+{
+    if (!block)
+        return;
+    std::memset(block, 0xDD, _msize(block));
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept { operator delete(block); }
 
 namespace {
 
@@ -89,6 +105,33 @@ std::wstring Bstr(const VARIANT& value)
     return value.vt == VT_BSTR && value.bstrVal ? std::wstring(value.bstrVal, SysStringLen(value.bstrVal))
                                                  : std::wstring(L"<not text>");
 }
+
+// The lines this process's log gained while `action` ran, and how long it took.
+struct LogGrowth {
+    std::string text;
+    double seconds;
+    size_t Count(const std::string& part) const
+    {
+        size_t count = 0;
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+            ++count;
+        return count;
+    }
+};
+
+template <typename Action>
+LogGrowth WatchLog(Action&& action)
+{
+    const size_t before = ReadFileBytes(TestLogFile()).size();
+    const auto start = std::chrono::steady_clock::now();
+    action();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const std::string after = ReadFileBytes(TestLogFile());
+    return LogGrowth{after.size() > before ? after.substr(before) : std::string(), seconds};
+}
+
+// A few lines a second, and a summary line where lines were left out.
+size_t MostRefusalLines(double seconds) { return 2 * 3 * (static_cast<size_t>(seconds) + 2); }
 
 }  // namespace
 
@@ -251,6 +294,9 @@ TEST_F(PortalPage, BridgeAnswersOnlyWhileThePortalIsShown)
         {L"https://elsewhere.example/client/index/zelk", E_ACCESSDENIED},
         {L"http://" + std::wstring(PortalHost()) + L"/client/index/zelk", E_ACCESSDENIED},
         {L"https://" + std::wstring(PortalHost()) + L".elsewhere.example/", E_ACCESSDENIED},
+        {L"https://" + std::wstring(PortalHost()) + L":8443/client/index/zelk", E_ACCESSDENIED},
+        {L"https://" + std::wstring(PortalHost()) + L":80/client/index/zelk", E_ACCESSDENIED},
+        {L"https://" + std::wstring(PortalHost()) + L":443/client/index/zelk", S_OK},
         {PortalBaseUrl() + L"?fileparam=&token=abc", S_OK},
         {L"https://" + std::wstring(PortalHost()) + L"/another/page", S_OK},
     };
@@ -290,20 +336,163 @@ TEST_F(PortalPage, PageEventsShowTheWindowUntilThePortalCannotBeReached)
     browser->SetWebBrowserEventHandler(nullptr);
 }
 
-TEST_F(PortalPage, NewWindowIsCancelledAndOpenedOutside)
+TEST_F(PortalPage, BridgeRequestsBeyondTheLimitsRunNoCommand)
 {
+    ShowPortal();
+    const auto padded = [](size_t size) {
+        std::wstring request = L"{\"funcation_name\":\"min_wnd\",\"pad\":\"";
+        request += std::wstring(size - request.size() - 2, L'p') + L"\"}";
+        return request;
+    };
+    const auto nested = [](int depth) {
+        return L"{\"funcation_name\":\"min_wnd\",\"a\":" + std::wstring(depth - 1, L'[') +
+               std::wstring(depth - 1, L']') + L"}";
+    };
+    const struct {
+        std::wstring request;
+        std::vector<UINT> messages;
+    } cases[] = {
+        {padded(64 * 1024), {WM_MIN_WND}},
+        {padded(64 * 1024 + 1), {}},
+        {padded(4 * 1024 * 1024), {}},
+        {nested(16), {WM_MIN_WND}},
+        {nested(17), {}},
+        {nested(900), {}},
+    };
+    for (const auto& entry : cases) {
+        VARIANT result;
+        VariantInit(&result);
+        EXPECT_EQ(S_OK, Page::CallCppFunc(entry.request, &result)) << entry.request.size();
+        EXPECT_EQ(L"{}", Bstr(result));
+        VariantClear(&result);
+        EXPECT_EQ(entry.messages, Messages()) << entry.request.size() << ": " << entry.request.substr(0, 40);
+    }
+}
+
+TEST_F(PortalPage, RefusedBridgeCallsAreLoggedAFewTimesASecondWithoutTheToken)
+{
+    ASSERT_EQ(S_OK, Page::NavigateComplete(L"https://elsewhere.example/page?fileparam=&token=Tk7secret9&source=KV"));
+    const LogGrowth log = WatchLog([] {
+        for (int i = 0; i < 300; ++i)
+            ASSERT_EQ(E_ACCESSDENIED, Page::CallCppFunc(L"{\"funcation_name\":\"close_wnd\"}"));
+    });
+    const size_t lines = log.Count("g_callCppFunc refused");
+    EXPECT_GE(lines, 1u);
+    EXPECT_LE(lines, MostRefusalLines(log.seconds)) << log.text;
+    EXPECT_EQ(std::string::npos, log.text.find("Tk7secret9")) << log.text;
+    EXPECT_EQ(log.Count("g_callCppFunc refused for https://elsewhere.example/page?fileparam=&token=<10 chars>&source=KV"),
+              log.Count("g_callCppFunc refused for"))
+        << log.text;
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(PortalPage, PopupsNamingProgramsRunNothing)
+{
+    // What a page, a frame or an injected script may name: the shell would
+    // run each of these.
     const std::wstring folder = MakeTempFolder(L"zelk_newwindow");
-    const std::wstring opened = folder + L"\\opened.txt";
-    const std::wstring script = folder + L"\\open.bat";
-    WriteFileBytes(script, "@echo opened> \"" + WideToMultiByte(opened, CP_ACP) + "\"\r\n");
+    std::wstring folderUrl = folder;
+    for (wchar_t& c : folderUrl)
+        if (c == L'\\')
+            c = L'/';
+    const struct {
+        const wchar_t* name;
+        std::wstring url;
+    } cases[] = {
+        {L"path", folder + L"\\path.bat"},
+        {L"fileurl", L"file:///" + folderUrl + L"/fileurl.bat"},
+        {L"upper", L"FILE:///" + folderUrl + L"/upper.bat"},
+    };
     CWebBrowserEvent events(window->GetHWND());
     browser->SetWebBrowserEventHandler(&events);
+    for (const auto& entry : cases) {
+        const std::wstring marker = folder + L"\\" + entry.name + L".ran";
+        const std::wstring script = entry.url.find(L"file:") == 0 || entry.url.find(L"FILE:") == 0
+                                        ? folder + L"\\" + entry.name + L".bat"
+                                        : entry.url;
+        WriteFileBytes(script, "@echo ran> \"" + WideToMultiByte(marker, CP_ACP) + "\"\r\n");
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        // Flags as a signed number, which every version of the launcher takes.
+        EXPECT_EQ(S_OK, Page::NewWindow3(entry.url, &cancel, VT_I4)) << entry.url;
+        EXPECT_EQ(VARIANT_TRUE, cancel) << entry.url;
+    }
+    // A program the shell started would have written its marker by now.
+    Sleep(4000);
+    for (const auto& entry : cases)
+        EXPECT_FALSE(FileExists(folder + L"\\" + entry.name + L".ran")) << entry.url;
+    EXPECT_TRUE(RecordLines(L"NewWindow3").empty());
+    EXPECT_TRUE(Messages().empty());
+    browser->SetWebBrowserEventHandler(nullptr);
+}
+
+TEST_F(PortalPage, NewWindowFlagsMayComeSignedOrUnsigned)
+{
+    CWebBrowserEvent events(window->GetHWND());
+    browser->SetWebBrowserEventHandler(&events);
+    // The browser's type library declares the flags unsigned; whatever
+    // type they come as, the pop-up stays out of the launcher.
+    for (const VARTYPE type : {VT_UI4, VT_I4, VT_EMPTY}) {
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        EXPECT_EQ(S_OK, Page::NewWindow3(L"", &cancel, type)) << type;
+        EXPECT_EQ(VARIANT_TRUE, cancel) << type;
+    }
+    // An address that is not text opens nothing and still cancels.
     VARIANT_BOOL cancel = VARIANT_FALSE;
-    EXPECT_EQ(S_OK, Page::NewWindow3(script, &cancel));
+    EXPECT_EQ(S_OK, Page::NewWindow3(L"", &cancel, VT_UI4, false));
     EXPECT_EQ(VARIANT_TRUE, cancel);
     EXPECT_TRUE(RecordLines(L"NewWindow3").empty());
-    EXPECT_TRUE(WaitUntil(15000, [&] { return FileExists(opened); })) << "the shell opened the address";
-    EXPECT_TRUE(Messages().empty());
+    browser->SetWebBrowserEventHandler(nullptr);
+}
+
+TEST_F(PortalPage, PopupsOpenInTheDefaultBrowserOnlyAsWebAddresses)
+{
+    CWebBrowserEvent events(window->GetHWND());
+    std::vector<std::wstring> opened;
+    events.SetBrowserOpener([&](const std::wstring& url) { opened.push_back(url); });
+    browser->SetWebBrowserEventHandler(&events);
+    const struct {
+        std::wstring url;
+        std::wstring opened;
+    } cases[] = {
+        {L"https://shop.example/item?id=7", L"https://shop.example/item?id=7"},
+        {L"HTTP://news.example/a b", L"http://news.example/a%20b"},
+        {L"https://shop.example/x\" --remote-debugging-port=1", L"https://shop.example/x%22%20--remote-debugging-port=1"},
+        {L"file:///C:/windows/system32/calc.exe", L""},
+        {L"C:\\windows\\system32\\calc.exe", L""},
+        {L"\\\\server\\share\\setup.exe", L""},
+        {L"ms-settings:privacy", L""},
+        {L"javascript:alert(1)", L""},
+        {L"http:\\\\server\\share\\x.exe", L""},
+    };
+    for (const auto& entry : cases) {
+        opened.clear();
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        EXPECT_EQ(S_OK, Page::NewWindow3(entry.url, &cancel)) << entry.url;
+        EXPECT_EQ(VARIANT_TRUE, cancel) << entry.url;
+        EXPECT_EQ(entry.opened.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{entry.opened}, opened)
+            << entry.url;
+    }
+    browser->SetWebBrowserEventHandler(nullptr);
+}
+
+TEST_F(PortalPage, RefusedPopupsAreLoggedAFewTimesASecond)
+{
+    CWebBrowserEvent events(window->GetHWND());
+    events.SetBrowserOpener([](const std::wstring&) { ADD_FAILURE() << "nothing may be opened"; });
+    browser->SetWebBrowserEventHandler(&events);
+    const LogGrowth log = WatchLog([] {
+        for (int i = 0; i < 300; ++i) {
+            VARIANT_BOOL cancel = VARIANT_FALSE;
+            Page::NewWindow3(L"file:///C:/nowhere/x" + std::to_wstring(i) + L".bat?token=Tk7secret9", &cancel,
+                             VT_I4);
+            ASSERT_EQ(VARIANT_TRUE, cancel);
+        }
+    });
+    const size_t lines = log.Count("NewWindow3");
+    EXPECT_GE(lines, 1u);
+    EXPECT_LE(lines, MostRefusalLines(log.seconds)) << log.text;
+    EXPECT_NE(std::string::npos, log.text.find("file:///C:/nowhere/x0.bat?token=<10 chars>")) << log.text;
+    EXPECT_EQ(std::string::npos, log.text.find("Tk7secret9")) << log.text;
     browser->SetWebBrowserEventHandler(nullptr);
 }
 
@@ -410,6 +599,78 @@ TEST_F(PortalPage, NothingIsHeldOnceTheWindowCloses)
     EXPECT_EQ(0, browser_standin::LiveObjects());
     for (const wchar_t* step : {L"Unadvise", L"InPlaceDeactivate", L"Close", L"SetClientSite null", L"released"})
         EXPECT_EQ(1u, RecordLines(step).size()) << step;
+}
+
+TEST_F(PortalPage, WhatThePageKeepsAnswersAfterTheControlIsGone)
+{
+    ShowPortal();
+    // A page script keeps window.external; the document and the browser
+    // keep the UI handler and the command target.
+    ScopedComPtr<IDispatch> external;
+    ASSERT_EQ(S_OK, Page::External(external.receiveTyped()));
+    ScopedComPtr<IDocHostUIHandler> handler;
+    ASSERT_EQ(S_OK, Page::UIHandler(handler.receiveTyped()));
+    ScopedComPtr<IOleCommandTarget> target;
+    ASSERT_EQ(S_OK, Page::CommandTarget(target.receiveTyped()));
+    Close();
+    ASSERT_TRUE(window->destroyed);
+    ASSERT_FALSE(Page::Exists());
+
+    LPOLESTR names[1] = {const_cast<LPOLESTR>(L"g_callCppFunc")};
+    DISPID id = 0;
+    EXPECT_EQ(DISP_E_UNKNOWNNAME, external->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
+    EXPECT_EQ(DISPID_UNKNOWN, id);
+    VARIANT request;
+    VariantInit(&request);
+    request.vt = VT_BSTR;
+    request.bstrVal = SysAllocString(L"{\"funcation_name\":\"close_wnd\"}");
+    DISPPARAMS params = {&request, nullptr, 1, 0};
+    VARIANT result;
+    VariantInit(&result);
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, external->Invoke(1000, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                                      &result, nullptr, nullptr));
+    VariantClear(&request);
+    VariantClear(&result);
+    IDispatch* again = external.get();
+    EXPECT_EQ(S_FALSE, handler->GetExternal(&again));
+    EXPECT_EQ(nullptr, again);
+    DOCHOSTUIINFO info = {};
+    info.cbSize = sizeof(info);
+    EXPECT_EQ(E_UNEXPECTED, handler->GetHostInfo(&info));
+    EXPECT_EQ(S_FALSE, handler->ShowContextMenu(CONTEXT_MENU_DEFAULT, nullptr, nullptr, nullptr));
+    VARIANT out;
+    VariantInit(&out);
+    EXPECT_EQ(OLECMDERR_E_NOTSUPPORTED,
+              target->Exec(&CGID_DocHostCommandHandler, OLECMDID_SHOWSCRIPTERROR, 0, nullptr, &out));
+    EXPECT_TRUE(window->posted.empty());
+
+    EXPECT_GT(CActiveXUI::OutstandingHostReferences(), 0);
+    external.reset();
+    handler.reset();
+    target.reset();
+    EXPECT_EQ(0, CActiveXUI::OutstandingHostReferences());
+}
+
+TEST_F(PortalPage, ControlThatKeepsItsSiteIsReleasedWithTheWindow)
+{
+    Close();
+    ASSERT_EQ(0, browser_standin::LiveObjects());
+    struct Quirk {
+        Quirk() { browser_standin::SetKeepsInPlaceSite(true); }
+        ~Quirk() { browser_standin::SetKeepsInPlaceSite(false); }
+    } quirk;
+    Record().clear();
+    window = std::make_unique<PortalPageWindow>();
+    ASSERT_TRUE(window->Create(nullptr, L"Zelkmar", WS_POPUP | WS_VISIBLE, 0, 0, 0, 960, 620));
+    Pump();
+    ShowPortal();
+    ASSERT_GT(browser_standin::LiveObjects(), 0);
+    Close();
+    // Site and control held each other: the site gives the control's
+    // in-place object back when the control detaches it.
+    EXPECT_EQ(0, browser_standin::LiveObjects());
+    EXPECT_EQ(0, CActiveXUI::OutstandingHostReferences());
+    EXPECT_EQ(1u, RecordLines(L"released").size());
 }
 
 TEST(CookiePersistence, OnlyAnInstalledGameKeepsNoCookies)

@@ -22,8 +22,8 @@ std::shared_ptr<RecordingBridge> startBridge() {
     return bridge;
 }
 
-// "ProcessInitialized", and the flush of the held-back list (on a thread of
-// its own) done.
+// "ProcessInitialized", and the held-back messages written (by the writer,
+// on a thread of its own).
 void initialize(const std::shared_ptr<RecordingBridge>& bridge) {
     bridge->handleIncomingMessage("ProcessInitialized");
     ASSERT_TRUE(bridge->waitForInitialized());
@@ -94,10 +94,14 @@ TEST_F(Bridge, NoMessageLostOrReorderedAcrossTheFlush) {
     }
 }
 
-// Senders that never pause must not keep the flush of the held-back list
-// going: the pipe server thread does the flush and reads nothing meanwhile.
+// Issue 17, fault 6: senders that never pause must not keep the held-back
+// messages from going out: they all leave, and the bridge counts as
+// initialised, while the senders are still sending faster than the pipe
+// takes their messages.
 TEST_F(Bridge, TheFlushEndsWhileThreadsKeepSending) {
     auto bridge = startBridge();
+    constexpr int kHeldBack = 50;
+    for (int i = 0; i < kHeldBack; ++i) WebView_setCookie(std::to_string(i).c_str(), "held");
     bridge->writeMicroseconds = 200;
     std::atomic<bool> sending{true};
     std::vector<std::thread> senders;
@@ -109,18 +113,15 @@ TEST_F(Bridge, TheFlushEndsWhileThreadsKeepSending) {
             }
         });
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    std::atomic<bool> flushed{false};
-    std::thread server([&] {
-        bridge->handleIncomingMessage("ProcessInitialized");
-        flushed = true;
-    });
-    for (int waited = 0; !flushed && waited < 5000; ++waited)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    const bool flushedWhileSending = flushed;
+    bridge->handleIncomingMessage("ProcessInitialized");
+    const bool flushedWhileSending = bridge->waitForInitialized(5000) && sending;
     sending = false;
     for (auto& sender : senders) sender.join();
-    server.join();
     EXPECT_TRUE(flushedWhileSending);
+    const auto written = bridge->writtenSoFar();
+    ASSERT_GE(written.size(), 1u + kHeldBack);
+    for (int i = 0; i < kHeldBack; ++i)
+        EXPECT_EQ(written[1 + i], R"({"type":35,"serializedCookie":")" + std::to_string(i) + R"(","resultCallbackId":"held"})");
 }
 
 TEST_F(Bridge, OneMegabyteIsTheLargestSinglePipeMessage) {
@@ -129,6 +130,7 @@ TEST_F(Bridge, OneMegabyteIsTheLargestSinglePipeMessage) {
     const std::string fits(1048576 / 2 - 1, 'a');  // 2 * 524287 + 2 = 1 048 576 bytes
     bridge->sendMessage(fits);
     bridge->sendMessage(fits + "a");
+    ASSERT_TRUE(bridge->waitForWritten(4));
     const auto written = bridge->written();
     ASSERT_GE(written.size(), 4u);
     EXPECT_EQ(written[1], fits);
@@ -226,6 +228,7 @@ TEST_F(Bridge, TerminateProcessFinishedResetsOnceAndTheWatchdogStaysQuiet) {
     void* handle = WebView_new("v", 1, 1, 1.0f, "");
     ASSERT_TRUE(WebView_setCachePath("ignored") == false);
     EXPECT_TRUE(WebView_terminateBrowserProcess());
+    ASSERT_TRUE(bridge->waitForWritten(2));
     ASSERT_EQ(bridge->written().size(), 2u);
     EXPECT_EQ(bridge->written()[1], "{\"type\": 47}");
 
@@ -262,9 +265,10 @@ TEST_F(Bridge, HeartbeatGoesToTheBridgeUntilTerminate) {
     bridge->setHeartbeatInterval(std::chrono::milliseconds(20));
     bridge->handleIncomingMessage("ProcessInitialized");
     ASSERT_TRUE(bridge->waitForWritten(4));
-    for (size_t i = 1; i < 4; ++i) EXPECT_EQ(bridge->written()[i], "Heartbeat");
+    for (size_t i = 1; i < 4; ++i) EXPECT_EQ(bridge->writtenSoFar()[i], "Heartbeat");
     WebView_terminateBrowserProcess();
     const size_t afterTerminate = bridge->writtenCount();
+    EXPECT_EQ(bridge->writtenSoFar().back(), "{\"type\": 47}");
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(bridge->writtenCount(), afterTerminate);
 }
@@ -328,7 +332,7 @@ TEST_F(Bridge, AFlushThatThrowsLeavesNoSenderWaiting) {
     ASSERT_TRUE(EngineRecorder::instance().waitFor([](const std::vector<EngineCall>& calls) {
         for (const auto& call : calls)
             if (call.callback == "error" &&
-                call.texts[0] == "[WindowsPluginToChromiumBridge] A held-back message was not sent: write failed")
+                call.texts[0] == "[WindowsPluginToChromiumBridge] A message was not sent: write failed")
                 return true;
         return false;
     }));
@@ -366,6 +370,8 @@ TEST_F(Bridge, AnImmediateConfirmationResetsOnceAndTheWatchdogStaysQuiet) {
         if (text == "{\"type\": 47}") raw->handleIncomingMessage("TerminateProcessFinished");
     };
     EXPECT_TRUE(WebView_terminateBrowserProcess());
+    ASSERT_TRUE(EngineRecorder::instance().waitFor(
+        [](const std::vector<EngineCall>& calls) { return !calls.empty(); }));
     EXPECT_FALSE(WebView_browserProcessIsRunning());
     EXPECT_EQ(EngineRecorder::instance().callsOf("terminated").size(), 1u);
     WebView_getCookies("u", "n", "next");
@@ -418,7 +424,8 @@ TEST_F(Bridge, AWatchdogThatFailsDoesNotEndTheGame) {
     EXPECT_FALSE(WebView_browserProcessIsRunning());
 }
 
-// Issue 12, fault 9: nor had the heartbeat thread.
+// Issue 12, fault 9: nor had the heartbeat thread.  The heartbeat's write
+// is now the writer's, which logs it and goes on.
 TEST_F(Bridge, AHeartbeatThatFailsIsLoggedAndDoesNotEndTheGame) {
     auto bridge = startBridge();
     bridge->setHeartbeatInterval(std::chrono::milliseconds(10));
@@ -429,10 +436,13 @@ TEST_F(Bridge, AHeartbeatThatFailsIsLoggedAndDoesNotEndTheGame) {
     ASSERT_TRUE(EngineRecorder::instance().waitFor([](const std::vector<EngineCall>& calls) {
         for (const auto& call : calls)
             if (call.callback == "error" &&
-                call.texts[0] == "[WindowsPluginToChromiumBridge] The heartbeat failed: heartbeat write failed")
+                call.texts[0] == "[WindowsPluginToChromiumBridge] A message was not sent: heartbeat write failed")
                 return true;
         return false;
     }));
+    WebView_setCookie("after", "");
+    ASSERT_TRUE(bridge->waitForWritten(2));
+    EXPECT_EQ(bridge->written().back(), R"({"type":35,"serializedCookie":"after","resultCallbackId":""})");
 }
 
 // Issue 12, fault 9: no log line under a plug-in lock.  A bridge whose
@@ -456,6 +466,188 @@ TEST_F(Bridge, ALogCallbackThatCallsAnExportDoesNotDeadlock) {
         return false;
     }));
     EngineRecorder::instance().setHook(nullptr);
+}
+
+bool hasCall(const std::string& callback, const std::string& text) {
+    for (const auto& call : EngineRecorder::instance().callsOf(callback))
+        if (!call.texts.empty() && call.texts[0] == text) return true;
+    return false;
+}
+
+std::string setCookieText(const std::string& cookie, const std::string& id = "") {
+    return R"({"type":35,"serializedCookie":")" + cookie + R"(","resultCallbackId":")" + id + R"("})";
+}
+
+// Issue 17, fault 1: terminate handed command 47 over while the held-back
+// messages were still being written; the flush saw `terminating` and dropped
+// 47 and everything queued before it.  Now everything handed over before
+// terminate is written, in order, and 47 last.
+TEST_F(Bridge, TerminateDuringTheFlushWritesEverythingBeforeIt) {
+    auto bridge = startBridge();
+    constexpr int kHeldBack = 100;
+    for (int i = 0; i < kHeldBack; ++i) WebView_setCookie(std::to_string(i).c_str(), "");
+    bridge->writeMicroseconds = 1000;  // the held-back messages take 0.1 s at least
+    bridge->handleIncomingMessage("ProcessInitialized");
+    WebView_setCookie("just before terminate", "");
+    EXPECT_FALSE(bridge->isProcessInitialized()) << "the held-back messages were expected to be still going out";
+    EXPECT_TRUE(WebView_terminateBrowserProcess());
+    WebView_setCookie("after terminate", "");
+    ASSERT_TRUE(bridge->waitForWritten(kHeldBack + 3, 10000)) << bridge->writtenSoFar().size() << " written";
+    const auto written = bridge->written();
+    ASSERT_EQ(written.size(), kHeldBack + 3u);
+    for (int i = 0; i < kHeldBack; ++i) EXPECT_EQ(written[1 + i], setCookieText(std::to_string(i)));
+    EXPECT_EQ(written[kHeldBack + 1], setCookieText("just before terminate"));
+    EXPECT_EQ(written[kHeldBack + 2], "{\"type\": 47}");
+}
+
+// Issue 17, fault 2: a terminate while the old bridge was being reset armed
+// a watchdog that the reset never cleared; it then reset the next bridge and
+// the engine heard of a second termination.
+TEST_F(Bridge, ATerminateDuringAResetArmsNoWatchdog) {
+    setTerminationWatchdogDelay(std::chrono::milliseconds(200));
+    auto bridge = startBridge();
+    initialize(bridge);
+    auto inShutdown = std::make_shared<std::promise<void>>();
+    auto release = std::make_shared<std::promise<void>>();
+    std::shared_future<void> released = release->get_future().share();
+    bridge->onShutdown = [inShutdown, released] {
+        inShutdown->set_value();
+        released.wait();
+    };
+    std::thread resetter([] { resetPlugin(false); });
+    inShutdown->get_future().wait();
+    EXPECT_TRUE(WebView_terminateBrowserProcess());  // the old bridge is still the instance
+    release->set_value();
+    resetter.join();
+    WebView_getCookies("u", "n", "next");
+    const auto next = RecordingBridges::current();
+    ASSERT_NE(next, bridge);
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    EXPECT_TRUE(WebView_browserProcessIsRunning()) << "the watchdog reset the next browser process";
+    EXPECT_EQ(EngineRecorder::instance().callsOf("terminated").size(), 1u);
+}
+
+// Issue 17, fault 4: a browser process that never reported itself ready kept
+// every command held back for ever.  After the start-up limit the held-back
+// commands are dropped with one log line and the plug-in resets, so the
+// engine hears of it and the next command starts a fresh browser process.
+TEST_F(Bridge, ABrowserProcessThatNeverReportsReadyIsGivenUpAfterTheStartupLimit) {
+    PluginToChromiumBridge::setStartupLimit(std::chrono::milliseconds(300));
+    auto bridge = startBridge();
+    for (int i = 0; i < 20; ++i) WebView_setCookie(std::string(1000, 'h').c_str(), "");
+    ASSERT_TRUE(EngineRecorder::instance().waitFor([](const std::vector<EngineCall>& calls) {
+        for (const auto& call : calls)
+            if (call.callback == "terminated") return true;
+        return false;
+    }));
+    EXPECT_FALSE(WebView_browserProcessIsRunning());
+    const auto errors = EngineRecorder::instance().callsOf("error");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].texts[0],
+              "[WindowsPluginToChromiumBridge] The browser process did not report itself initialized within 300 ms "
+              "of its launch; it is ended and 21 held-back messages were dropped");
+    EXPECT_EQ(bridge->queuedBytes(), 0u);
+    EXPECT_EQ(bridge->writtenCount(), 0u);
+    const int before = RecordingBridges::created();
+    WebView_getCookies("u", "n", "again");
+    EXPECT_EQ(RecordingBridges::created(), before + 1);
+    EXPECT_TRUE(WebView_browserProcessIsRunning());
+}
+
+// Issue 17, fault 5: a cookie command sent from an engine callback on one of
+// the bridge's threads while the plug-in resets cannot wait for the reset
+// (which waits for that thread); it used to vanish without a word.
+TEST_F(Bridge, ACommandFromABridgeThreadDuringAResetIsDroppedWithALogLine) {
+    auto bridge = startBridge();
+    auto inShutdown = std::make_shared<std::promise<void>>();
+    auto release = std::make_shared<std::promise<void>>();
+    std::shared_future<void> released = release->get_future().share();
+    bridge->onShutdown = [inShutdown, released] {
+        inShutdown->set_value();
+        released.wait();
+    };
+    std::thread resetter([] { resetPlugin(false); });
+    inShutdown->get_future().wait();
+    EXPECT_TRUE(returnsWithin(5000, [] {
+        bridgeHost().markBridgeThread();
+        WebView_setCookie("from a callback", "");
+    }));
+    release->set_value();
+    resetter.join();
+    EXPECT_TRUE(hasCall("error", "[ChromiumWebViewProxy] A command sent while the plug-in resets was dropped; type 35"));
+}
+
+// Once the browser process is up, an engine call only queues its message:
+// with every write taking 5 ms, 200 calls still return at once, and the
+// messages leave in order.
+TEST_F(Bridge, SendersDoNotWaitForThePipe) {
+    auto bridge = startBridge();
+    initialize(bridge);
+    bridge->writeMicroseconds = 5000;
+    const double ms = millisecondsOf([] {
+        for (int i = 0; i < 200; ++i) WebView_setCookie(std::to_string(i).c_str(), "");
+    });
+    EXPECT_LT(ms, 200.0) << "the calls waited for the writes (1 s in all)";
+    ASSERT_TRUE(bridge->waitForWritten(201, 20000));
+    const auto written = bridge->written();
+    for (int i = 0; i < 200; ++i) EXPECT_EQ(written[1 + i], setCookieText(std::to_string(i)));
+}
+
+// Beyond the byte limit a sender waits for room and nothing is dropped; the
+// queue's bytes are back to 0 once it has drained.
+TEST_F(Bridge, AFullQueueMakesSendersWaitAndDropsNothing) {
+    setBridgeFactory([](BridgeHost& host) -> std::shared_ptr<PluginToChromiumBridge> {
+        auto bridge = std::make_shared<RecordingBridge>(host);
+        bridge->setQueueByteLimit(10000);
+        RecordingBridges::adopt(bridge);
+        return bridge;
+    });
+    auto bridge = startBridge();
+    initialize(bridge);
+    auto release = std::make_shared<std::promise<void>>();
+    std::shared_future<void> released = release->get_future().share();
+    bridge->onWrite = [released](const std::string& text) {
+        if (text == setCookieText("blocker")) released.wait();
+    };
+    WebView_setCookie("blocker", "");
+    const std::string cookie(1000, 'c');
+    std::atomic<int> sent{0};
+    std::thread sender([&] {
+        for (int i = 0; i < 30; ++i) {
+            WebView_setCookie(cookie.c_str(), std::to_string(i).c_str());
+            ++sent;
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const int sentWhileBlocked = sent;
+    EXPECT_GE(sentWhileBlocked, 5);
+    EXPECT_LT(sentWhileBlocked, 30) << "the sender did not wait for room";
+    EXPECT_LE(bridge->queuedBytes(), 10000u + cookie.size() + 100);
+    release->set_value();
+    sender.join();
+    ASSERT_TRUE(bridge->waitForWritten(32, 10000));
+    const auto written = bridge->written();
+    ASSERT_EQ(written.size(), 32u);
+    for (int i = 0; i < 30; ++i) EXPECT_EQ(written[2 + i], setCookieText(cookie, std::to_string(i)));
+    EXPECT_EQ(bridge->queuedBytes(), 0u);
+}
+
+// Once a write finds the browser process gone, the bridge refuses every
+// further message in one place: nothing more is written or queued.
+TEST_F(Bridge, AfterTheBrowserProcessIsGoneMessagesAreRefused) {
+    auto bridge = startBridge();
+    initialize(bridge);
+    bridge->goneAfter = 2;
+    WebView_setCookie("written", "");
+    WebView_setCookie("finds the pipe gone", "");
+    ASSERT_TRUE(returnsWithin(5000, [bridge] {
+        while (!bridge->hasWrittenEverythingQueued()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }));
+    for (int i = 0; i < 100; ++i) WebView_setCookie("refused", "");
+    EXPECT_EQ(bridge->queuedBytes(), 0u);
+    EXPECT_EQ(bridge->written(), (std::vector<std::string>{
+                                     R"({"type":14,"url":"https://a","cookieName":"n","resultCallbackId":"first"})",
+                                     setCookieText("written")}));
 }
 
 }  // namespace

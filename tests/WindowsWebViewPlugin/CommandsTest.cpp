@@ -114,7 +114,7 @@ protected:
         WebView_getCookies("u", "n", "r");
         bridge = RecordingBridges::current();
         bridge->handleIncomingMessage("ProcessInitialized");
-        ASSERT_TRUE(bridge->waitForInitialized());  // the flush runs on a thread of its own
+        ASSERT_TRUE(bridge->waitForInitialized());  // the writer writes on a thread of its own
         ASSERT_EQ(bridge->writtenCount(), 1u);
     }
     void TearDown() override {
@@ -209,7 +209,7 @@ TEST_F(CommandsWithoutBrowserProcess, AreDroppedSilently) {
     WebView_click(handle, 1, 2);
     auto bridge = RecordingBridges::current();
     bridge->handleIncomingMessage("ProcessInitialized");
-    ASSERT_TRUE(bridge->waitForInitialized());  // the flush runs on a thread of its own
+    ASSERT_TRUE(bridge->waitForInitialized());  // the writer writes on a thread of its own
     EXPECT_EQ(bridge->written(), (std::vector<std::string>{R"({"type":14,"url":"u","cookieName":"n","resultCallbackId":"r"})",
                                                           R"({"type":4,"webViewId":"v","x":1,"y":2})"}));
     WebView_destroy(handle);

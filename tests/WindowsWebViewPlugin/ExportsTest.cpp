@@ -67,7 +67,7 @@ TEST_F(Exports, DestroySendsCommand11OnlyWhileABrowserProcessRuns) {
     WebView_getCookies("u", "n", "r");
     auto bridge = RecordingBridges::current();
     bridge->handleIncomingMessage("ProcessInitialized");
-    ASSERT_TRUE(bridge->waitForInitialized());  // the flush runs on a thread of its own
+    ASSERT_TRUE(bridge->waitForInitialized());  // the writer writes on a thread of its own
     WebView_destroy(WebView_new("w\"1", 1, 1, 1.0f, ""));
     ASSERT_EQ(bridge->written().size(), 2u);
     EXPECT_EQ(bridge->written()[1], R"({"type":11,"webViewId":"w\"1"})");
@@ -85,7 +85,7 @@ TEST_F(Exports, CookieCommandsCarryTheirTextsAndNullsAsEmpty) {
     WebView_setCookie(nullptr, "r");
     auto bridge = RecordingBridges::current();
     bridge->handleIncomingMessage("ProcessInitialized");
-    ASSERT_TRUE(bridge->waitForInitialized());  // the flush runs on a thread of its own
+    ASSERT_TRUE(bridge->waitForInitialized());  // the writer writes on a thread of its own
     const std::vector<std::string> expected = {
         "{\"type\":14,\"url\":\"\",\"cookieName\":\"n\xC3\xA9\",\"resultCallbackId\":\"id\"}",
         R"({"type":10,"url":"u","cookieName":"","resultCallbackId":""})",

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <stdexcept>
 #include <string>
 
 #include "PluginFixture.h"
@@ -30,6 +31,11 @@ DWORD WINAPI failingResume(HANDLE) {
 BOOL WINAPI failingAssign(HANDLE, HANDLE) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
+}
+
+BOOL WINAPI throwingCreateProcess(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID,
+                                  LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION) {
+    throw std::runtime_error("no process today");
 }
 
 bool hasError(const std::string& start) {
@@ -87,6 +93,55 @@ TEST_F(Launch, AProcessThatCannotJoinTheJobRunsWithoutIt) {
     EXPECT_TRUE(hasError("[WindowsPluginToChromiumBridge] AssignProcessToJobObject failed: 5; the browser process "
                          "runs without a job"));
     EXPECT_TRUE(WebView_browserProcessIsRunning());
+}
+
+bool heardOfTermination() {
+    return EngineRecorder::instance().waitFor([](const std::vector<EngineCall>& calls) {
+        for (const auto& call : calls)
+            if (call.callback == "terminated") return true;
+        return false;
+    }, 20000);
+}
+
+// Issue 17, fault 5: a launcher thread that failed with an exception logged
+// it and left every message held back for ever.  Now the plug-in resets, as
+// after a start that fails, and the engine hears of it.
+TEST_F(Launch, ALauncherThreadThatFailsResetsThePlugin) {
+    setProcessLaunchCalls({&throwingCreateProcess, &AssignProcessToJobObject, &ResumeThread});
+    WebView_getCookies("u", "n", "r");
+    ASSERT_TRUE(heardOfTermination());
+    EXPECT_TRUE(hasError("[WindowsPluginToChromiumBridge] The launcher thread failed: no process today"));
+    EXPECT_FALSE(WebView_browserProcessIsRunning());
+}
+
+// Issue 17, fault 4: a browser process that never reports itself ready is
+// ended after the start-up limit, and the plug-in resets.
+TEST_F(Launch, ABrowserProcessThatNeverReportsReadyIsEnded) {
+    std::ofstream(script.c_str(), std::ios::binary) << "sleep 60000\n";
+    const std::wstring record = programFolder() + L"launch_test_record_" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    DeleteFileW(record.c_str());
+    SetEnvironmentVariableW(L"STANDIN_RECORD", record.c_str());
+    PluginToChromiumBridge::setStartupLimit(std::chrono::milliseconds(1500));
+    WebView_getCookies("u", "n", "r");
+    ASSERT_TRUE(heardOfTermination());
+    SetEnvironmentVariableW(L"STANDIN_RECORD", nullptr);
+    EXPECT_TRUE(hasError("[WindowsPluginToChromiumBridge] The browser process did not report itself initialized "
+                         "within 1500 ms of its launch; it is ended and 1 held-back messages were dropped"));
+    EXPECT_FALSE(WebView_browserProcessIsRunning());
+    std::ifstream in(record.c_str(), std::ios::binary);
+    std::string line;
+    DWORD pid = 0;
+    while (std::getline(in, line))
+        if (line.rfind("connected ", 0) == 0) pid = std::stoul(line.substr(10));
+    in.close();
+    DeleteFileW(record.c_str());
+    ASSERT_NE(pid, 0u) << "the browser process never connected";
+    HANDLE browser = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (browser) {
+        EXPECT_EQ(WaitForSingleObject(browser, 5000), WAIT_OBJECT_0) << "the browser process still runs";
+        TerminateProcess(browser, 0);
+        CloseHandle(browser);
+    }
 }
 
 }  // namespace

@@ -75,18 +75,26 @@ std::atomic<bool> failStart{false};
 
 std::shared_ptr<PluginToChromiumBridge> makeRecordingBridge(BridgeHost& host) {
     auto bridge = std::make_shared<RecordingBridge>(host);
-    std::lock_guard<std::mutex> lock(bridgesMutex);
-    lastBridge = bridge;
-    ++bridgesCreated;
+    RecordingBridges::adopt(bridge);
     return bridge;
 }
 }  // namespace
+
+void RecordingBridges::adopt(const std::shared_ptr<RecordingBridge>& bridge) {
+    std::lock_guard<std::mutex> lock(bridgesMutex);
+    lastBridge = bridge;
+    ++bridgesCreated;
+}
 
 void initializeWithRecorder() {
     WebView_initializePlugin(onTerminated, onInfo, onWarning, onError, onMessage, onCookies, onBool);
 }
 
-void RecordingBridge::writePipeMessage(const std::u16string& messageWithTerminator) {
+bool RecordingBridge::writePipeMessage(const std::u16string& messageWithTerminator) {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (messages.size() >= goneAfter) return false;
+    }
     if (const int micros = writeMicroseconds) std::this_thread::sleep_for(std::chrono::microseconds(micros));
     EXPECT_FALSE(messageWithTerminator.empty());
     EXPECT_EQ(messageWithTerminator.back(), u'\0');
@@ -97,6 +105,7 @@ void RecordingBridge::writePipeMessage(const std::u16string& messageWithTerminat
         messages.push_back(std::move(text));
     }
     changed.notify_all();
+    return true;
 }
 
 void RecordingBridge::shutdown() {
@@ -104,7 +113,7 @@ void RecordingBridge::shutdown() {
     PluginToChromiumBridge::shutdown();
 }
 
-bool RecordingBridge::start() {
+bool RecordingBridge::startTransport() {
     if (!failStart.exchange(false)) return true;
     logError("CreateThread failed");
     return false;
@@ -118,12 +127,25 @@ bool RecordingBridge::waitForInitialized(int timeoutMs) {
     return false;
 }
 
+namespace {
+void waitForTheWriter(RecordingBridge& bridge) {
+    for (int waited = 0; waited < 5000 && !bridge.hasWrittenEverythingQueued(); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+}  // namespace
+
 std::vector<std::string> RecordingBridge::written() {
+    waitForTheWriter(*this);
+    return writtenSoFar();
+}
+
+std::vector<std::string> RecordingBridge::writtenSoFar() {
     std::lock_guard<std::mutex> lock(mutex);
     return messages;
 }
 
 size_t RecordingBridge::writtenCount() {
+    waitForTheWriter(*this);
     std::lock_guard<std::mutex> lock(mutex);
     return messages.size();
 }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -54,26 +55,33 @@ private:
 void initializeWithRecorder();
 
 // The messages written to the "pipe", in the order their writes happened.
+// The writer writes on a thread of its own: written() and writtenCount()
+// first wait (up to 5 s) until it has written everything handed over so far,
+// so that a test reads what its sends have led to.
 class RecordingBridge : public PluginToChromiumBridge {
 public:
     explicit RecordingBridge(BridgeHost& host) : PluginToChromiumBridge(host) {}
     std::vector<std::string> written();
     size_t writtenCount();
+    // The same without waiting for the writer.
+    std::vector<std::string> writtenSoFar();
     bool waitForWritten(size_t count, int timeoutMs = 5000);
     // How long each write takes, as a pipe write waits for its reader.
     std::atomic<int> writeMicroseconds{0};
     // Called with each text before it is written, on the writing thread; may
     // throw, as a failing write would.  Set before the writes begin.
     std::function<void(const std::string&)> onWrite;
+    // From this many writes on, every write finds the browser process gone.
+    std::atomic<size_t> goneAfter{SIZE_MAX};
     // Called when the bridge shuts down, before the base part does.
     std::function<void()> onShutdown;
     void shutdown() override;
-    bool start() override;
     // Waits until the held-back messages are flushed; false after `timeoutMs`.
     bool waitForInitialized(int timeoutMs = 5000);
 
 protected:
-    void writePipeMessage(const std::u16string& messageWithTerminator) override;
+    bool startTransport() override;
+    bool writePipeMessage(const std::u16string& messageWithTerminator) override;
 
 private:
     std::mutex mutex;
@@ -88,6 +96,8 @@ struct RecordingBridges {
     static int created();
     // The next bridge's start() logs "CreateThread failed" and fails.
     static void failNextStart();
+    // For a factory of a test's own: counts `bridge` and makes it current().
+    static void adopt(const std::shared_ptr<RecordingBridge>& bridge);
 };
 
 class PluginTest : public ::testing::Test {

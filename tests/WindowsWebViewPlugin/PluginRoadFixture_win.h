@@ -52,7 +52,11 @@ enum class Layout { BuiltApplication, Editor, NoExecutable };
 class PluginRoad : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = MakeTempFolder(L"plugin_road");
+        // A folder of its own for every test: a plug-in that has started a
+        // browser process stays loaded for good (it pins itself while its
+        // threads may run), so its file cannot be replaced by the next test.
+        static int tests = 0;
+        root = MakeTempFolder(L"plugin_road_" + std::to_wstring(++tests));
         pluginDir = root + L"\\Plugins";
         CreateDirectoryW(pluginDir.c_str(), nullptr);
         dllPath = pluginDir + L"\\TelvioWebViewWindows.dll";

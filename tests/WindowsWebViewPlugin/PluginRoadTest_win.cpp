@@ -417,4 +417,103 @@ TEST_F(PluginRoad, KilledHostLeavesNoBrowserProcessBehind) {
     for (HANDLE handle : {browser, child, hostProcess.hProcess, hostProcess.hThread}) CloseHandle(handle);
 }
 
+// The pipe's name, as the browser process got it on its command line.
+std::wstring pipeNameOf(const std::string& commandLine) {
+    const std::string key = "--telvio-pipe-name=";
+    const std::string name = commandLine.substr(commandLine.find(key) + key.size(), 36 + 28);
+    return std::wstring(name.begin(), name.end());
+}
+
+// Issue 17, fault 5: the pipe allowed unlimited instances, so another
+// process of the same user could add one of its own after ours, where a
+// browser process might connect.  Now the name holds one instance only.
+TEST_F(PluginRoad, NobodyCanAddASecondInstanceOfThePipe) {
+    start({"init"});
+    host->getCookies("u", "n", "r");
+    ASSERT_TRUE(waitForCalls("cookies", 1));
+    const std::wstring name = pipeNameOf(recordOf("cmdline").at(0));
+    for (const DWORD instances : {DWORD{PIPE_UNLIMITED_INSTANCES}, DWORD{1}}) {
+        HANDLE second = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, instances, 1048576,
+                                         1048576, 0, nullptr);
+        EXPECT_EQ(second, INVALID_HANDLE_VALUE) << "a second instance with " << instances << " instances was created";
+        if (second != INVALID_HANDLE_VALUE) CloseHandle(second);
+    }
+}
+
+// Issue 17, fault 5: a client that kept connecting was logged once per
+// attempt.  Now the first refusal is logged and the rest counted in one line
+// once the browser process is connected.
+TEST_F(PluginRoad, AClientThatKeepsConnectingIsLoggedOnce) {
+    SetEnvironmentVariableW(L"STANDIN_CONNECT_DELAY_MS", L"4000");
+    start({"init"});
+    host->getCookies("u", "n", "r");
+    ASSERT_TRUE(waitForRecord("cmdline", 1));
+    SetEnvironmentVariableW(L"STANDIN_CONNECT_DELAY_MS", nullptr);
+    const std::wstring name = pipeNameOf(recordOf("cmdline").at(0));
+    constexpr int kAttempts = 10;
+    int refused = 0;
+    for (int attempt = 0; attempt < 400 && refused < kAttempts; ++attempt) {
+        HANDLE intruder = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (intruder == INVALID_HANDLE_VALUE) {
+            Sleep(5);
+            continue;
+        }
+        char byte = 0;
+        DWORD read = 0;
+        if (!ReadFile(intruder, &byte, 1, &read, nullptr)) ++refused;  // returns once it is dropped
+        CloseHandle(intruder);
+    }
+    ASSERT_EQ(refused, kAttempts);
+    ASSERT_TRUE(waitForCalls("cookies", 1));
+    size_t lines = 0;
+    for (const auto& call : EngineHost::callsOf("error"))
+        lines += call.texts[0].find("were refused") != std::string::npos ||
+                 call.texts[0].find("was refused") != std::string::npos;
+    EXPECT_EQ(lines, 2u) << "one line for the first refusal and one for the rest";
+    EXPECT_TRUE(hasLine(EngineHost::calls(), "error",
+                        "[WindowsPluginToChromiumBridge] " + std::to_string(kAttempts - 1) +
+                            " more pipe clients that were not the browser process were refused"));
+}
+
+// Runs the engine-host program with the plug-in in `mode`; its exit code, or
+// STILL_ACTIVE after ending it when it has not ended within `timeoutMs`.
+DWORD runHostProgram(const std::wstring& dllPath, const wchar_t* mode, DWORD timeoutMs) {
+    PROCESS_INFORMATION process =
+        StartProcess(L"\"" + TestBinaryDir() + L"\\engine_host.exe\" \"" + dllPath + L"\" " + mode);
+    if (!process.hProcess) return static_cast<DWORD>(-1);
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, 9);
+    WaitForSingleObject(process.hProcess, 5000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return code;
+}
+
+// Issue 17, fault 3: the bridge instance was destroyed by a static
+// destructor at unload, under the loader lock, joining threads that need
+// that lock to end: FreeLibrary never returned.  The detached heartbeat and
+// watchdog threads would have run code of the freed library.  Unloading with
+// a browser process running and a watchdog armed, and ending the game with a
+// browser process running, now neither hang nor crash, and the browser
+// process ends with the game.
+TEST_F(PluginRoad, UnloadAndExitWithABrowserProcessRunningNeitherHangNorCrash) {
+    placeExecutable(Layout::BuiltApplication);
+    for (const wchar_t* mode : {L"unload", L"exit"}) {
+        DeleteFileW(recordPath.c_str());
+        std::ofstream(scriptPath.c_str(), std::ios::binary) << "init\nsilent\n";
+        EXPECT_EQ(runHostProgram(dllPath, mode, 30000), 0u) << "engine_host " << narrow(mode);
+        const auto pids = recordOf("connected");
+        ASSERT_EQ(pids.size(), 1u) << narrow(mode);
+        HANDLE browser = OpenProcess(SYNCHRONIZE, FALSE, std::stoul(pids[0]));
+        if (!browser) continue;  // gone already
+        EXPECT_EQ(WaitForSingleObject(browser, 10000), WAIT_OBJECT_0) << "the browser process outlived the game";
+        TerminateProcess(browser, 0);
+        CloseHandle(browser);
+    }
+}
+
 }  // namespace

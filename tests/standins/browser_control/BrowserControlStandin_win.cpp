@@ -3,7 +3,7 @@
 #include <exdispid.h>
 #include <olectl.h>
 
-
+#include "MockPortalPage_win.h"
 #include "common/win/ScopedHandles.h"
 
 namespace browser_standin {
@@ -15,6 +15,7 @@ const wchar_t kWindowClass[] = L"ZelkStandInBrowserWnd";
 
 long g_liveObjects = 0;
 NavigateHook g_navigateHook = nullptr;
+bool g_keepsInPlaceSite = false;
 
 // A document: it takes the host's UI handler as a real one does.
 class Document : public IDispatch, public ICustomDoc {
@@ -117,7 +118,11 @@ public:
             m_document->Drop();
         m_document.reset(new Document);
         m_location = url;
+        if (m_window)
+            InvalidateRect(m_window, nullptr, TRUE);
     }
+    // A web document shows the mock portal page; about:blank stays white.
+    bool ShowsPage() const { return m_document && m_location.compare(0, 8, L"https://") == 0; }
     IDocHostUIHandler* UIHandler()
     {
         if (m_document && m_document->Handler()) {
@@ -282,7 +287,7 @@ public:
         RegisterWindowClass();
         m_window = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, position.left,
                                    position.top, position.right - position.left, position.bottom - position.top,
-                                   parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+                                   parent, nullptr, GetModuleHandleW(nullptr), this);
         m_inPlaceSite = std::move(inPlace);
         Note(L"inplace " + std::to_wstring(position.left) + L"," + std::to_wstring(position.top) + L"," +
              std::to_wstring(position.right) + L"," + std::to_wstring(position.bottom) +
@@ -326,10 +331,15 @@ public:
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
     STDMETHODIMP InPlaceDeactivate() override
     {
-        if (!m_inPlaceSite)
+        if (!m_inPlaceSite || m_deactivated)
             return S_OK;
         Note(L"InPlaceDeactivate");
         DestroyOwnWindow();
+        if (m_keepsInPlaceSite) {
+            // Kept until the last reference goes, and not told.
+            m_deactivated = true;
+            return S_OK;
+        }
         ScopedComPtr<IOleInPlaceSite> site(m_inPlaceSite.release());
         site->OnInPlaceDeactivate();
         return S_OK;
@@ -401,10 +411,31 @@ public:
 private:
     static constexpr DWORD kCookie = 0x5EED;
 
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_NCCREATE) {
+            const auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        if (message == WM_PAINT) {
+            const auto* control = reinterpret_cast<const Control*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window, &paint);
+            RECT area;
+            GetClientRect(window, &area);
+            if (control && control->ShowsPage())
+                PaintMockPortalPage(dc, area);
+            else
+                FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+            EndPaint(window, &paint);
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
     static void RegisterWindowClass()
     {
         WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.lpfnWndProc = WindowProcedure;
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = kWindowClass;
         windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
@@ -412,11 +443,15 @@ private:
     }
     void DestroyOwnWindow()
     {
-        if (m_window && IsWindow(m_window))
+        if (m_window && IsWindow(m_window)) {
+            SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
             DestroyWindow(m_window);
+        }
         m_window = nullptr;
     }
 
+    const bool m_keepsInPlaceSite = g_keepsInPlaceSite;
+    bool m_deactivated = false;
     ULONG m_refs = 1;
     ScopedComPtr<IOleClientSite> m_site;
     ScopedComPtr<IOleInPlaceSite> m_inPlaceSite;
@@ -470,6 +505,8 @@ std::wstring RecordFilePath()
 }  // namespace
 
 void SetNavigateHook(NavigateHook hook) { g_navigateHook = hook; }
+
+void SetKeepsInPlaceSite(bool keeps) { g_keepsInPlaceSite = keeps; }
 
 void Note(const std::wstring& line)
 {
@@ -578,7 +615,7 @@ HRESULT Page::NavigateError(const std::wstring& url, const std::wstring& frame, 
     return result;
 }
 
-HRESULT Page::NewWindow3(const std::wstring& url, VARIANT_BOOL* cancel)
+HRESULT Page::NewWindow3(const std::wstring& url, VARIANT_BOOL* cancel, VARTYPE flagsType, bool urlAsText)
 {
     if (!g_current)
         return E_UNEXPECTED;
@@ -589,15 +626,19 @@ HRESULT Page::NewWindow3(const std::wstring& url, VARIANT_BOOL* cancel)
     args[4].ppdispVal = &newBrowser;
     args[3].vt = VT_BOOL | VT_BYREF;
     args[3].pboolVal = &cancelFlag;
-    args[2].vt = VT_I4;
-    args[2].lVal = 0x6;  // NWMF_USERINITED | NWMF_FIRST
+    VariantInit(&args[2]);
+    args[2].vt = flagsType;
+    args[2].ulVal = 0x6;  // NWMF_USERINITED | NWMF_FIRST
     args[1].vt = VT_BSTR;
     args[1].bstrVal = SysAllocString(L"https://context.test/");
-    args[0].vt = VT_BSTR;
-    args[0].bstrVal = SysAllocString(url.c_str());
+    VariantInit(&args[0]);
+    if (urlAsText) {
+        args[0].vt = VT_BSTR;
+        args[0].bstrVal = SysAllocStringLen(url.data(), static_cast<UINT>(url.size()));
+    }
     const HRESULT result = g_current->Fire(DISPID_NEWWINDOW3, args, 5, IID_NULL);
     SysFreeString(args[1].bstrVal);
-    SysFreeString(args[0].bstrVal);
+    VariantClear(&args[0]);
     if (newBrowser) {
         Note(L"NewWindow3 gave a browser");
         newBrowser->Release();
@@ -612,9 +653,7 @@ HRESULT Page::Fire(DISPID id, VARIANT* args, UINT count, REFIID iid)
     return g_current ? g_current->Fire(id, args, count, iid) : E_UNEXPECTED;
 }
 
-namespace {
-
-HRESULT External(IDispatch** external)
+HRESULT Page::External(IDispatch** external)
 {
     *external = nullptr;
     if (!g_current)
@@ -626,7 +665,19 @@ HRESULT External(IDispatch** external)
     return SUCCEEDED(result) && !*external ? E_NOINTERFACE : result;
 }
 
-}  // namespace
+HRESULT Page::UIHandler(IDocHostUIHandler** handler)
+{
+    *handler = g_current ? g_current->UIHandler() : nullptr;
+    return *handler ? S_OK : E_NOINTERFACE;
+}
+
+HRESULT Page::CommandTarget(IOleCommandTarget** target)
+{
+    *target = nullptr;
+    if (!g_current || !g_current->Site())
+        return E_UNEXPECTED;
+    return g_current->Site()->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(target));
+}
 
 HRESULT Page::LookUp(const wchar_t* name, DISPID* id)
 {

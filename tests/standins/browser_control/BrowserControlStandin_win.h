@@ -39,7 +39,11 @@ public:
     // receives what the host left in it.
     static HRESULT NavigateError(const std::wstring& url, const std::wstring& frame, LONG status,
                                  VARIANT_BOOL* cancel = nullptr);
-    static HRESULT NewWindow3(const std::wstring& url, VARIANT_BOOL* cancel);
+    // NewWindow3 with the flags as `flagsType` (the browser's type library
+    // declares them unsigned: VT_UI4) and the address as text, or, with
+    // `urlAsText` false, as an empty variant.
+    static HRESULT NewWindow3(const std::wstring& url, VARIANT_BOOL* cancel, VARTYPE flagsType = VT_UI4,
+                              bool urlAsText = true);
     // Fires `id` with the given arguments as they stand (last first, as in
     // DISPPARAMS) and the given interface id.
     static HRESULT Fire(DISPID id, VARIANT* args, UINT count, REFIID iid = IID_NULL);
@@ -50,6 +54,12 @@ public:
     static HRESULT CallCppFunc(const std::wstring& text, VARIANT* result = nullptr);
     // The id GetIDsOfNames gave `name` on the external object.
     static HRESULT LookUp(const wchar_t* name, DISPID* id);
+    // What a page or the browser may keep for as long as it likes (a new
+    // reference each): window.external, the UI handler in force, and the
+    // client site's command target.
+    static HRESULT External(IDispatch** external);
+    static HRESULT UIHandler(IDocHostUIHandler** handler);
+    static HRESULT CommandTarget(IOleCommandTarget** target);
     // The host's answer to the show-script-error command (group, command).
     static HRESULT ScriptError(const GUID* group, DWORD command, VARIANT* out);
     static HRESULT QueryStatus(const GUID* group);
@@ -73,6 +83,11 @@ public:
 private:
     DWORD m_cookie = 0;
 };
+
+// A control that, like some do, neither tells its in-place site it was
+// deactivated nor lets go of the site until its own last reference goes.
+// Applies to controls created afterwards; off by default.
+void SetKeepsInPlaceSite(bool keeps);
 
 // Called with the address of every Navigate2 (the DLL build starts its
 // page script on the launcher's navigation).

@@ -1,5 +1,11 @@
 // engine_host.exe DLL hold   start the browser process with a cookie command,
 //                            then wait to be killed
+// engine_host.exe DLL unload start the browser process, ask it to end (the
+//                            stand-in may stay silent), unload the plug-in
+//                            and go on running for 6 s: exit code 0 unless
+//                            something waited or crashed
+// engine_host.exe DLL exit   start the browser process and end the program
+//                            while it runs
 // engine_host.exe DLL demo   the whole plug-in road, printing what the
 //                            engine hears
 #include <cstdio>
@@ -61,6 +67,21 @@ int wmain(int argc, wchar_t** argv) {
         host.initialize();
         host.getCookies("https://example.test/", "", "hold");
         Sleep(INFINITE);
+    }
+    if (mode == L"unload" || mode == L"exit") {
+        host.initialize();
+        host.getCookies("https://example.test/", "", "up");
+        if (!waitForCount("cookies", 1)) {
+            std::fprintf(stderr, "the browser process did not answer\n");
+            return 3;
+        }
+        if (mode == L"exit") return 0;  // the plug-in's threads and the browser process still run
+        host.terminateBrowserProcess();  // a watchdog and a bridge that nobody resets
+        host.unload();
+        std::printf("unloaded\n");
+        std::fflush(stdout);
+        Sleep(6000);  // past the watchdog's 4 s: its thread must not run freed code
+        return 0;
     }
 
     long deviceResult = 0;

@@ -209,6 +209,13 @@ EngineHost::EngineHost(const std::wstring& dllPath) : module(LoadLibraryW(dllPat
     bind(destroyTexture, n[68].c_str());
 }
 
+void EngineHost::unload() {
+    if (!module) return;
+    UnityPluginUnload();
+    FreeLibrary(module);
+    module = nullptr;
+}
+
 EngineHost::~EngineHost() {
     {
         std::lock_guard<std::mutex> lock(renderMutex);

@@ -45,6 +45,10 @@ public:
     // plug-in with the recording callbacks.
     void initialize();
 
+    // As the engine unloads a plug-in: UnityPluginUnload, then FreeLibrary.
+    // The exports are not to be called afterwards.
+    void unload();
+
     void (__stdcall* UnityPluginLoad)(IUnityInterfacesTable*) = nullptr;
     void (__stdcall* UnityPluginUnload)() = nullptr;
     void (__stdcall* initializePlugin)(void*, void*, void*, void*, void*, void*, void*) = nullptr;
