@@ -2,7 +2,7 @@
 # part of Windows: the launcher ships as one file.
 cmake_minimum_required(VERSION 3.25)
 set(system_dlls
-  advapi32.dll comctl32.dll comdlg32.dll crypt32.dll dwmapi.dll gdi32.dll gdiplus.dll imm32.dll
+  advapi32.dll comctl32.dll comdlg32.dll crypt32.dll dbghelp.dll dwmapi.dll gdi32.dll gdiplus.dll imm32.dll
   kernel32.dll msimg32.dll msvcrt.dll ole32.dll oleaut32.dll shell32.dll shlwapi.dll urlmon.dll
   user32.dll uxtheme.dll version.dll windowscodecs.dll wininet.dll winmm.dll ws2_32.dll wtsapi32.dll)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE result)

@@ -8,6 +8,7 @@ bool CContainerUI::Add(std::unique_ptr<CControlUI> control)
         return false;
     control->SetHost(m_pHost, this);
     m_items.push_back(std::move(control));
+    m_items.back()->SetInternVisible(IsVisible() && ShowsChild(GetCount() - 1));
     NeedParentUpdate();
     return true;
 }
@@ -26,12 +27,23 @@ void CContainerUI::SetHost(IControlHost* host, CControlUI* parent)
         item->SetHost(host, this);
 }
 
+void CContainerUI::SetVisible(bool visible)
+{
+    CControlUI::SetVisible(visible);
+    UpdateChildrenVisibility();
+}
+
 void CContainerUI::SetInternVisible(bool visible)
 {
     CControlUI::SetInternVisible(visible);
+    UpdateChildrenVisibility();
+}
+
+void CContainerUI::UpdateChildrenVisibility()
+{
     // Children that draw in windows of their own must hide with the page.
-    for (auto& item : m_items)
-        item->SetInternVisible(visible);
+    for (int i = 0; i < GetCount(); ++i)
+        m_items[static_cast<size_t>(i)]->SetInternVisible(IsVisible() && ShowsChild(i));
 }
 
 void CContainerUI::SetPos(const UIRect& rect)
@@ -156,8 +168,8 @@ bool CTabLayoutUI::SelectItem(int index)
     if (index < 0 || index >= GetCount())
         return false;
     m_iCurSel = index;
-    for (int i = 0; i < GetCount(); ++i)
-        m_items[static_cast<size_t>(i)]->SetInternVisible(i == index && IsVisible());
+    m_iPendingSel = -1;
+    UpdateChildrenVisibility();
     NeedParentUpdate();
     Invalidate();
     return true;
@@ -167,11 +179,20 @@ void CTabLayoutUI::SetAttribute(std::string_view name, std::string_view value)
 {
     if (name == "selectedid") {
         int index;
-        if (ParseInteger(value, index))
-            SelectItem(index);
+        if (ParseInteger(value, index) && !SelectItem(index) && index >= 0)
+            m_iPendingSel = index;
         return;
     }
     CContainerUI::SetAttribute(name, value);
+}
+
+bool CTabLayoutUI::Add(std::unique_ptr<CControlUI> control)
+{
+    if (!CContainerUI::Add(std::move(control)))
+        return false;
+    if (GetCount() - 1 == m_iPendingSel)
+        SelectItem(m_iPendingSel);
+    return true;
 }
 
 void CTabLayoutUI::LayoutChildren(const UIRect& inner)

@@ -10,12 +10,15 @@ public:
     const wchar_t* GetClass() const override { return L"ContainerUI"; }
 
     // Takes ownership.  False (and the control is deleted) for null.
-    bool Add(std::unique_ptr<CControlUI> control);
+    virtual bool Add(std::unique_ptr<CControlUI> control);
     int GetCount() const { return static_cast<int>(m_items.size()); }
     CControlUI* GetItemAt(int index) const;
 
     void SetPos(const UIRect& rect) override;
     void SetHost(IControlHost* host, CControlUI* parent) override;
+    // Hiding a container hides everything inside it, windows that controls
+    // host included.
+    void SetVisible(bool visible) override;
     void SetInternVisible(bool visible) override;
     CControlUI* FindControlAt(UIPoint point) override;
     void DoPaint(IRenderTarget& target, const UIRect& paint) override;
@@ -27,6 +30,10 @@ protected:
     // Float children stand at their fixed position relative to the
     // container's top-left corner, with their fixed size.
     void PlaceFloat(CControlUI& child);
+    // Whether the child at `index` shows while this container does.
+    virtual bool ShowsChild(int) const { return true; }
+    // Tells the children whether they can be seen now.
+    void UpdateChildrenVisibility();
 
     std::vector<std::unique_ptr<CControlUI>> m_items;
 };
@@ -54,12 +61,17 @@ public:
     int GetCurSel() const { return m_iCurSel; }
     // False for an index that names no page.
     bool SelectItem(int index);
+    // "selectedid" names a page the skin has not added yet when it is read:
+    // it is selected once that page exists.
     void SetAttribute(std::string_view name, std::string_view value) override;
     using CControlUI::SetAttribute;
+    bool Add(std::unique_ptr<CControlUI> control) override;
 
 protected:
     void LayoutChildren(const UIRect& inner) override;
+    bool ShowsChild(int index) const override { return index == m_iCurSel; }
 
 private:
     int m_iCurSel = 0;
+    int m_iPendingSel = -1;
 };

@@ -22,7 +22,9 @@ public:
     virtual void SendNotify(CControlUI* sender, const wchar_t* type, uintptr_t wParam = 0, intptr_t lParam = 0) = 0;
 };
 
-enum class UIEventType { MouseEnter, MouseLeave, MouseMove, ButtonDown, ButtonUp };
+// CaptureLost: the press ended without the button coming up (another
+// window took the mouse); no click follows.
+enum class UIEventType { MouseEnter, MouseLeave, MouseMove, ButtonDown, ButtonUp, CaptureLost };
 
 struct TEventUI {
     UIEventType type = UIEventType::MouseMove;

@@ -101,6 +101,15 @@ void CControlTree::OnButtonUp(UIPoint point)
     Send(pushed, UIEventType::ButtonUp, point);
 }
 
+void CControlTree::OnCaptureLost()
+{
+    CControlUI* pushed = m_pushed;
+    m_pushed = nullptr;
+    Send(pushed, UIEventType::CaptureLost, UIPoint{});
+    Send(m_hot, UIEventType::MouseLeave, UIPoint{});
+    m_hot = nullptr;
+}
+
 void CControlTree::OnMouseLeave()
 {
     if (m_pushed)

@@ -28,6 +28,9 @@ public:
     bool OnButtonDown(UIPoint point);
     void OnButtonUp(UIPoint point);
     void OnMouseLeave();
+    // The window lost the mouse during a press: the press ends without a
+    // click and the next move finds the hot control afresh.
+    void OnCaptureLost();
     CControlUI* GetHot() const { return m_hot; }
 
 private:

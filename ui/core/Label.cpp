@@ -76,6 +76,12 @@ void CButtonUI::DoEvent(TEventUI& event)
             Invalidate();
         }
         break;
+    case UIEventType::CaptureLost:
+        if (m_bPushed) {
+            m_bPushed = false;
+            Invalidate();
+        }
+        break;
     case UIEventType::ButtonUp:
         if (m_bPushed) {
             m_bPushed = false;
@@ -90,7 +96,7 @@ void CButtonUI::DoEvent(TEventUI& event)
 void CButtonUI::PaintStatusImage(IRenderTarget& target, const UIRect& paint)
 {
     const PictureRef* picture = &m_normalImage;
-    if (m_bPushed && m_bHot && !m_pushedImage.file.empty())
+    if (m_bPushed && !m_pushedImage.file.empty())
         picture = &m_pushedImage;
     else if (m_bHot && !m_hotImage.file.empty())
         picture = &m_hotImage;

@@ -24,7 +24,8 @@ protected:
     TextVAlign m_valign = TextVAlign::VCenter;
 };
 
-// Clickable: draws its normal, hot (mouse over) or pushed picture and sends
+// Clickable: draws its normal, hot (mouse over) or pushed (pressed, wherever
+// the mouse stands) picture and sends
 // "click" when the mouse button is released over it.
 class CButtonUI : public CLabelUI {
 public:

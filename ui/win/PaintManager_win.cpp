@@ -41,23 +41,32 @@ void CPaintManagerUI::Init(HWND window)
         Managers().push_back(this);
 }
 
-void CPaintManagerUI::ApplySkin(BuiltSkin& skin)
+void CPaintManagerUI::ApplySkin(BuiltSkin& skin, const std::wstring& pictureFolder)
 {
     m_skinWindow = skin.window;
     m_fonts.Load(skin.fonts, skin.defaultFont);
     m_render.SetFonts(&m_fonts);
+    m_render.SetPictureFolder(pictureFolder);
     if (m_skinWindow.size.cx > 0 && m_skinWindow.size.cy > 0)
         SetWindowPos(m_hWnd, nullptr, 0, 0, m_skinWindow.size.cx, m_skinWindow.size.cy,
                      SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    // Only remembered here: the shadow's window is made and filled when the
+    // window is first shown, so a window that stays hidden (the launcher's
+    // until its page loads) pays nothing for it.
     if (m_skinWindow.showShadow)
-        m_shadow.Create(m_hWnd, m_skinWindow.shadowImage, m_skinWindow.shadowCorner);
+        m_shadow.Create(m_hWnd, m_skinWindow.shadowImage, m_skinWindow.shadowCorner, pictureFolder);
     AttachDialog(std::move(skin.root));
 }
 
 void CPaintManagerUI::AttachDialog(std::unique_ptr<CControlUI> root)
 {
+    RECT client = {};
+    GetClientRect(m_hWnd, &client);
+    if (root)
+        root->SetPos(UIRect{0, 0, client.right, client.bottom});
     m_tree.SetRoot(std::move(root), this);
     NeedUpdate();
+    LayoutIfNeeded();
 }
 
 void CPaintManagerUI::ReleaseTree()
@@ -66,6 +75,8 @@ void CPaintManagerUI::ReleaseTree()
     m_notifiers.clear();
     m_filters.clear();
     m_translators.clear();
+    // The window is gone: the loop's lookups by window no longer find us.
+    m_hWnd = nullptr;
 }
 
 void CPaintManagerUI::AddNotifier(INotifyUI* notifier)
@@ -117,17 +128,22 @@ void CPaintManagerUI::SendNotify(CControlUI* sender, const wchar_t* type, uintpt
     notification.pSender = sender;
     notification.wParam = wParam;
     notification.lParam = lParam;
-    // A notifier may remove itself (or close the window) while it runs.
+    // A notifier may remove itself, or close the window and delete the
+    // object that holds this manager, while it runs.
+    const std::weak_ptr<const void> alive = m_lifetime;
     const std::vector<INotifyUI*> notifiers = m_notifiers;
     for (INotifyUI* notifier : notifiers) {
-        if (std::find(m_notifiers.begin(), m_notifiers.end(), notifier) != m_notifiers.end())
-            notifier->Notify(notification);
+        if (std::find(m_notifiers.begin(), m_notifiers.end(), notifier) == m_notifiers.end())
+            continue;
+        notifier->Notify(notification);
+        if (alive.expired())
+            return;
     }
 }
 
 void CPaintManagerUI::LayoutIfNeeded()
 {
-    if (!m_bUpdateNeeded)
+    if (!m_bUpdateNeeded || !m_hWnd)
         return;
     RECT client = {};
     GetClientRect(m_hWnd, &client);
@@ -178,14 +194,19 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
         return true;
     }
     case WM_SIZE:
-        if (wParam != SIZE_MINIMIZED)
+        // Laid out at once, visible or not: a hidden window's hosted
+        // controls and its hit testing follow its size too.
+        if (wParam != SIZE_MINIMIZED) {
             NeedUpdate();
+            LayoutIfNeeded();
+        }
         return false;
     case WM_MOUSEMOVE: {
         if (!m_bMouseTracking) {
             TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, m_hWnd, 0};
             m_bMouseTracking = TrackMouseEvent(&track) != FALSE;
         }
+        LayoutIfNeeded();
         m_tree.OnMouseMove(PointOf(lParam));
         return false;
     }
@@ -196,31 +217,55 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         SetFocus(m_hWnd);
+        LayoutIfNeeded();
         if (m_tree.OnButtonDown(PointOf(lParam)))
             SetCapture(m_hWnd);
         return false;
     case WM_LBUTTONUP:
-        if (GetCapture() == m_hWnd)
+        if (GetCapture() == m_hWnd) {
+            m_bReleasingCapture = true;
             ReleaseCapture();
+            m_bReleasingCapture = false;
+        }
+        // May close the window and delete this manager: the last thing here.
         m_tree.OnButtonUp(PointOf(lParam));
         return false;
     case WM_CAPTURECHANGED:
+        // Another window took the mouse during a press (Alt+Tab, a box): the
+        // press is over without a click, and hover starts again.
+        if (!m_bReleasingCapture && reinterpret_cast<HWND>(lParam) != m_hWnd)
+            OnCaptureLost();
         return false;
     default:
         return false;
     }
 }
 
+void CPaintManagerUI::OnCaptureLost()
+{
+    m_tree.OnCaptureLost();
+    // The mouse may stand anywhere now; leave tracking starts afresh with
+    // the next move.
+    m_bMouseTracking = false;
+}
+
 bool CPaintManagerUI::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    // A filter may remove another one, or close the window and delete the
+    // object that holds this manager.
+    const std::weak_ptr<const void> alive = m_lifetime;
     const std::vector<IMessageFilterUI*> filters = m_filters;
     for (IMessageFilterUI* filter : filters) {
+        if (std::find(m_filters.begin(), m_filters.end(), filter) == m_filters.end())
+            continue;
         bool handled = false;
         const LRESULT filtered = filter->MessageHandler(message, wParam, lParam, handled);
         if (handled) {
             result = filtered;
             return true;
         }
+        if (alive.expired())
+            return false;
     }
     return false;
 }
@@ -241,16 +286,23 @@ bool CPaintManagerUI::TranslateMessage(const MSG* message)
         CPaintManagerUI* manager = message->hwnd ? managerOf(message->hwnd) : nullptr;
         return manager && manager->PreMessageHandler(message->message, message->wParam, message->lParam, ignored);
     }
-    // A translator or filter may close windows: each manager is looked up
-    // again for every window of the chain.
+    // A translator or filter may remove translators, close windows and
+    // delete their managers: before each call the manager must still be the
+    // window's and the translator still one of its own.
     for (HWND window = message->hwnd; window; window = GetParent(window)) {
         CPaintManagerUI* manager = managerOf(window);
         if (!manager)
             continue;
         const std::vector<ITranslateAcceleratorUI*> translators = manager->m_translators;
-        for (ITranslateAcceleratorUI* translator : translators)
+        for (ITranslateAcceleratorUI* translator : translators) {
+            if (managerOf(window) != manager)
+                break;
+            const auto& current = manager->m_translators;
+            if (std::find(current.begin(), current.end(), translator) == current.end())
+                continue;
             if (translator->TranslateAccelerator(const_cast<MSG*>(message)))
                 return true;
+        }
         if (managerOf(window) == manager &&
             manager->PreMessageHandler(message->message, message->wParam, message->lParam, ignored))
             return true;

@@ -39,8 +39,13 @@ public:
     void Init(HWND window);
     HWND GetPaintWindow() const { return m_hWnd; }
 
-    // The window's skin takes effect: size, frame attributes, fonts, shadow, tree.
-    void ApplySkin(BuiltSkin& skin);
+    // The window's skin takes effect: size, frame attributes, fonts, shadow,
+    // tree.  `pictureFolder` holds the skin's pictures as plain files; empty:
+    // they come from the skin archive.
+    void ApplySkin(BuiltSkin& skin, const std::wstring& pictureFolder = std::wstring());
+    // The tree is laid out in the window's client area before its controls
+    // meet the window, so a control that hosts a window of its own creates it
+    // in its own rectangle.
     void AttachDialog(std::unique_ptr<CControlUI> root);
     // Releases the control tree (the window is being destroyed).
     void ReleaseTree();
@@ -49,6 +54,9 @@ public:
     CControlUI* FindControl(POINT point) const { return m_tree.FindControlAt(UIPoint{point.x, point.y}); }
 
     const SkinWindow& GetSkinWindow() const { return m_skinWindow; }
+    CShadowUI& GetShadow() { return m_shadow; }
+    // Computes the layout now if anything changed since the last one.
+    void LayoutIfNeeded();
 
     void AddNotifier(INotifyUI* notifier);
     void RemoveNotifier(INotifyUI* notifier);
@@ -84,7 +92,7 @@ private:
     static std::vector<CPaintManagerUI*>& Managers();
     static std::wstring& ResourcePath();
     void Paint();
-    void LayoutIfNeeded();
+    void OnCaptureLost();
 
     HWND m_hWnd = nullptr;
     CControlTree m_tree;
@@ -94,6 +102,13 @@ private:
     CShadowUI m_shadow;
     bool m_bUpdateNeeded = true;
     bool m_bMouseTracking = false;
+    // Set while the manager itself gives the capture back after a press, so
+    // that the WM_CAPTURECHANGED this sends is not taken for a lost press.
+    bool m_bReleasingCapture = false;
+    // Dies with the manager: a notifier or filter may close the window and
+    // delete the object that holds it, and the loops that called them check
+    // this before they touch the manager again.
+    std::shared_ptr<const void> m_lifetime = std::make_shared<char>();
     std::vector<INotifyUI*> m_notifiers;
     std::vector<IMessageFilterUI*> m_filters;
     std::vector<ITranslateAcceleratorUI*> m_translators;

@@ -33,10 +33,60 @@ std::map<std::string, std::unique_ptr<CachedPicture>>& Cache()
     return cache;
 }
 
-// Pictures larger than this are refused rather than allocated.
-constexpr UINT kMaxPictureSide = 8192;
+// One factory, made with the first picture: making one loads the codecs,
+// which costs more than decoding a small picture.  Deliberately not an
+// owner with a static destructor: at process exit COM may already have
+// unloaded the codecs its Release would call into.  ReleasePictures gives
+// it back.
+IWICImagingFactory*& FactorySlot()
+{
+    static IWICImagingFactory* factory = nullptr;
+    return factory;
+}
+
+IWICImagingFactory* Factory()
+{
+    IWICImagingFactory*& factory = FactorySlot();
+    if (!factory && FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                            IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
+        factory = nullptr;
+    return factory;
+}
+
+bool ReadPlainFile(const std::wstring& path, std::vector<unsigned char>& bytes)
+{
+    bytes.clear();
+    ScopedFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file.valid() || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
+        size.QuadPart > static_cast<LONGLONG>(CMemoryZip::kMaxFileSize))
+        return false;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+        read != bytes.size()) {
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
 
 }  // namespace
+
+bool ReadSkinFile(const std::string& fileUtf8, const std::wstring& folder, std::vector<unsigned char>& bytes)
+{
+    if (folder.empty())
+        return CSkinArchive::ReadFile(fileUtf8, bytes);
+    // Plain files stand in the folder itself, never above it.
+    const std::wstring name = Utf8ToWide(fileUtf8);
+    if (name.empty() || name.find(L"..") != std::wstring::npos || name.find(L':') != std::wstring::npos ||
+        name[0] == L'\\' || name[0] == L'/') {
+        bytes.clear();
+        return false;
+    }
+    return ReadPlainFile(folder + name, bytes);
+}
 
 HBITMAP CreateTopDownDib(HDC dc, int width, int height, void** bits)
 {
@@ -54,9 +104,8 @@ bool DecodePicture(const void* bytes, size_t size, CPicture& picture)
 {
     if (!bytes || size == 0 || size > 0x7FFFFFFF)
         return false;
-    ScopedComPtr<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                factory.receive())))
+    IWICImagingFactory* factory = Factory();
+    if (!factory)
         return false;
     ScopedComPtr<IWICStream> stream;
     if (FAILED(factory->CreateStream(stream.receiveTyped())) ||
@@ -67,17 +116,21 @@ bool DecodePicture(const void* bytes, size_t size, CPicture& picture)
                                                 decoder.receiveTyped())))
         return false;
     ScopedComPtr<IWICBitmapFrameDecode> frame;
-    if (FAILED(decoder->GetFrame(0, frame.receiveTyped())))
+    UINT width = 0;
+    UINT height = 0;
+    // The size is checked before anything of that size is made.
+    if (FAILED(decoder->GetFrame(0, frame.receiveTyped())) || FAILED(frame->GetSize(&width, &height)) ||
+        width == 0 || height == 0 || width > kMaxPictureSide || height > kMaxPictureSide)
         return false;
     ScopedComPtr<IWICFormatConverter> converter;
     if (FAILED(factory->CreateFormatConverter(converter.receiveTyped())) ||
         FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
                                      WICBitmapPaletteTypeCustom)))
         return false;
-    UINT width = 0;
-    UINT height = 0;
-    if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 || width > kMaxPictureSide ||
-        height > kMaxPictureSide)
+    UINT convertedWidth = 0;
+    UINT convertedHeight = 0;
+    if (FAILED(converter->GetSize(&convertedWidth, &convertedHeight)) || convertedWidth != width ||
+        convertedHeight != height)
         return false;
 
     void* bits = nullptr;
@@ -97,16 +150,18 @@ bool DecodePicture(const void* bytes, size_t size, CPicture& picture)
     return true;
 }
 
-const CPicture* GetPicture(const std::string& fileUtf8)
+const CPicture* GetPicture(const std::string& fileUtf8, const std::wstring& folder)
 {
     auto& cache = Cache();
-    const auto found = cache.find(fileUtf8);
+    // A plain file is known by its folder as well; archive names start with no folder.
+    const std::string key = folder.empty() ? fileUtf8 : WideToUtf8(folder) + "|" + fileUtf8;
+    const auto found = cache.find(key);
     if (found != cache.end())
         return found->second ? &found->second->picture : nullptr;
     std::unique_ptr<CachedPicture> entry;
     std::vector<unsigned char> bytes;
     CPicture picture;
-    if (CSkinArchive::ReadFile(fileUtf8, bytes) && DecodePicture(bytes.data(), bytes.size(), picture)) {
+    if (ReadSkinFile(fileUtf8, folder, bytes) && DecodePicture(bytes.data(), bytes.size(), picture)) {
         entry = std::make_unique<CachedPicture>();
         entry->bitmap.reset(picture.bitmap);
         // Drawn from many times per paint: the DC that holds it is kept.
@@ -120,8 +175,15 @@ const CPicture* GetPicture(const std::string& fileUtf8)
         UILog(0, L"picture not drawn: " + Utf8ToWide(fileUtf8));
     }
     const CPicture* result = entry ? &entry->picture : nullptr;
-    cache.emplace(fileUtf8, std::move(entry));
+    cache.emplace(key, std::move(entry));
     return result;
 }
 
-void ReleasePictures() { Cache().clear(); }
+void ReleasePictures()
+{
+    Cache().clear();
+    if (IWICImagingFactory*& factory = FactorySlot()) {
+        factory->Release();
+        factory = nullptr;
+    }
+}

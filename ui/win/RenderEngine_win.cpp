@@ -126,6 +126,11 @@ bool CRenderEngine::Prepare(HDC windowDc, int width, int height)
     if (m_dc && m_previousBitmap)
         SelectObject(m_dc.get(), m_previousBitmap);
     m_previousBitmap = nullptr;
+    // The old buffer's pixels go with it: until a new one exists nothing may
+    // be drawn into them.
+    m_bits = nullptr;
+    m_width = 0;
+    m_height = 0;
     m_bitmap.reset();
     m_dc.reset(CreateCompatibleDC(windowDc));
     if (!m_dc)
@@ -180,7 +185,7 @@ void CRenderEngine::DrawPicture(const UIRect& dest, const PictureRef& picture, c
 {
     if (picture.file.empty() || !m_dc)
         return;
-    if (const CPicture* decoded = GetPicture(picture.file))
+    if (const CPicture* decoded = GetPicture(picture.file, m_pictureFolder))
         DrawNineGrid(m_dc.get(), dest, *decoded, picture.corner, clip);
 }
 
@@ -200,6 +205,6 @@ void CRenderEngine::DrawText(const UIRect& rect, const std::wstring& text, int f
 
 bool CRenderEngine::IsPictureOpaque(const PictureRef& picture)
 {
-    const CPicture* decoded = picture.file.empty() ? nullptr : GetPicture(picture.file);
+    const CPicture* decoded = picture.file.empty() ? nullptr : GetPicture(picture.file, m_pictureFolder);
     return decoded && decoded->opaque;
 }

@@ -3,6 +3,7 @@
 // with AlphaBlend, one line of text with the skin's fonts.
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "common/win/ScopedHandles.h"
@@ -40,10 +41,12 @@ public:
     CRenderEngine& operator=(const CRenderEngine&) = delete;
 
     // (Re)creates the back buffer when the size changed.  False when it
-    // cannot be had.
+    // cannot be had; nothing is then drawn until a later call succeeds.
     bool Prepare(HDC windowDc, int width, int height);
     HDC GetDC() const { return m_dc.get(); }
     void SetFonts(const CFontTable* fonts) { m_fonts = fonts; }
+    // Where the pictures are: a folder of plain files, or (empty) the skin archive.
+    void SetPictureFolder(const std::wstring& folder) { m_pictureFolder = folder; }
 
     void FillColor(const UIRect& rect, uint32_t argb) override;
     void DrawPicture(const UIRect& dest, const PictureRef& picture, const UIRect& clip) override;
@@ -59,4 +62,5 @@ private:
     int m_width = 0;
     int m_height = 0;
     const CFontTable* m_fonts = nullptr;
+    std::wstring m_pictureFolder;
 };

@@ -71,6 +71,7 @@ HWND CWindowWnd::Subclass(HWND window)
         return nullptr;
     m_bSubclassed = true;
     m_hWnd = window;
+    m_alive = std::make_shared<char>();
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     return m_hWnd;
 }
@@ -98,6 +99,13 @@ void CWindowWnd::Close(UINT result)
         ::PostMessageW(m_hWnd, WM_CLOSE, result, 0);
 }
 
+CWindowWatch CWindowWnd::Watch() const
+{
+    CWindowWatch watch;
+    watch.m_token = m_alive;
+    return watch;
+}
+
 void CWindowWnd::CenterWindow()
 {
     if (!IsWindow(m_hWnd))
@@ -107,16 +115,15 @@ void CWindowWnd::CenterWindow()
     HWND owner = GetWindow(m_hWnd, GW_OWNER);
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(owner ? owner : m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor);
+    if (!GetMonitorInfoW(MonitorFromWindow(owner ? owner : m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    // The middle of the work area, wherever the owner stands: the box of a
+    // moved or hidden owner still comes up where the player looks first.
     const RECT& area = monitor.rcWork;
-    RECT center = area;
-    // A visible owner is the centre; otherwise the work area.
-    if (owner && IsWindowVisible(owner) && !IsIconic(owner))
-        GetWindowRect(owner, &center);
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
-    int x = (center.left + center.right) / 2 - width / 2;
-    int y = (center.top + center.bottom) / 2 - height / 2;
+    int x = (area.left + area.right) / 2 - width / 2;
+    int y = (area.top + area.bottom) / 2 - height / 2;
     if (x < area.left) x = area.left;
     else if (x + width > area.right) x = area.right - width;
     if (y < area.top) y = area.top;
@@ -162,6 +169,7 @@ LRESULT CALLBACK CWindowWnd::WindowProcedure(HWND window, UINT message, WPARAM w
         self = static_cast<CWindowWnd*>(create->lpCreateParams);
         if (self) {
             self->m_hWnd = window;
+            self->m_alive = std::make_shared<char>();
             SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         }
     } else {
@@ -180,6 +188,7 @@ LRESULT CALLBACK CWindowWnd::WindowProcedure(HWND window, UINT message, WPARAM w
         if (self->m_bSubclassed)
             self->Unsubclass();
         self->m_hWnd = nullptr;
+        self->m_alive.reset();
         // May delete the object: nothing of it is touched afterwards.
         GuardBoundary<int>(0, log, [&] {
             self->OnFinalMessage(window);

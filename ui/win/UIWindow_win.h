@@ -4,6 +4,20 @@
 // OnFinalMessage after WM_NCDESTROY.
 #include <windows.h>
 
+#include <memory>
+
+// Answers whether a window object is still bound to its window, without
+// touching the object: a handler that may destroy the window (and with it,
+// in OnFinalMessage, the object) takes a watch before and asks it after.
+class CWindowWatch {
+public:
+    bool IsAlive() const { return !m_token.expired(); }
+
+private:
+    friend class CWindowWnd;
+    std::weak_ptr<const void> m_token;
+};
+
 class CWindowWnd {
 public:
     CWindowWnd() = default;
@@ -12,6 +26,7 @@ public:
     CWindowWnd& operator=(const CWindowWnd&) = delete;
 
     HWND GetHWND() const { return m_hWnd; }
+    CWindowWatch Watch() const;
     operator HWND() const { return m_hWnd; }
 
     // The object is bound to its window at WM_NCCREATE, so WM_CREATE (and
@@ -23,7 +38,8 @@ public:
     void ShowWindow(bool show = true, bool takeFocus = true);
     // Posts WM_CLOSE with `result` as wParam.
     void Close(UINT result = IDOK);
-    // Centres on the work area of the monitor of the owner (or of the window).
+    // Centres on the work area of the monitor that holds the owner (or, without
+    // an owner, the window).
     void CenterWindow();
     void SetIcon(UINT resourceId);
 
@@ -52,4 +68,9 @@ protected:
     bool m_bCreated = false;
     WNDPROC m_OldWndProc = ::DefWindowProcW;
     bool m_bSubclassed = false;
+
+private:
+    // Lives from binding (WM_NCCREATE or Subclass) to WM_NCDESTROY; the
+    // watches handed out hold it weakly.
+    std::shared_ptr<const void> m_alive;
 };

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "PictureCache_win.h"
 #include "SkinArchive_win.h"
 #include "UILog.h"
 #include "core/HitTest.h"
@@ -149,6 +150,7 @@ LRESULT WindowImplBase::OnNcHitTest(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
     POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     ScreenToClient(m_hWnd, &point);
+    m_PaintManager.LayoutIfNeeded();
     RECT client = {};
     GetClientRect(m_hWnd, &client);
     const SkinWindow& skin = m_PaintManager.GetSkinWindow();
@@ -169,10 +171,17 @@ LRESULT WindowImplBase::OnGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, BOOL& handl
         info->ptMaxSize.x = work.right - work.left;
         info->ptMaxSize.y = work.bottom - work.top;
     }
+    // The skin's maximum bounds the resize borders as well: with the
+    // launcher's skins, whose minimum and maximum agree, dragging an edge
+    // never changes the size.
     const SkinWindow& skin = m_PaintManager.GetSkinWindow();
     if (skin.minInfo.cx > 0 && skin.minInfo.cy > 0) {
         info->ptMinTrackSize.x = skin.minInfo.cx;
         info->ptMinTrackSize.y = skin.minInfo.cy;
+    }
+    if (skin.maxInfo.cx > 0 && skin.maxInfo.cy > 0) {
+        info->ptMaxTrackSize.x = skin.maxInfo.cx;
+        info->ptMaxTrackSize.y = skin.maxInfo.cy;
     }
     handled = FALSE;
     return 0;
@@ -241,26 +250,43 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
 
     const std::wstring skinFile = GetSkinFile();
     std::vector<unsigned char> markup;
-    if (GetResourceType() == UIResourceType::ZipResource) {
-        // Without the resource the window simply has no skin, even when
-        // another window already opened the archive.
+    // Plain files: the skin and its pictures stand in the resource folder.
+    std::wstring pictureFolder;
+    std::string error;
+    switch (GetResourceType()) {
+    case UIResourceType::ZipResource: {
+        // Only a missing or empty resource means "no skin", even when
+        // another window already opened the archive.  A resource that is
+        // there and yields no archive, or no skin file, is a skin that
+        // cannot be built.
         HRSRC resource = FindResourceW(GetInstance(), MAKEINTRESOURCEW(GetResourceID()), L"ZIPRES");
         HGLOBAL loaded = resource ? LoadResource(GetInstance(), resource) : nullptr;
-        if (!loaded || SizeofResource(GetInstance(), resource) == 0 ||
-            !CSkinArchive::OpenFromResource(GetInstance(), GetResourceID()))
+        if (!loaded || SizeofResource(GetInstance(), resource) == 0)
             return 0;
-        if (!CSkinArchive::ReadFile(WideToUtf8(skinFile), markup))
-            markup.clear();
+        if (!CSkinArchive::OpenFromResource(GetInstance(), GetResourceID()))
+            error = "resource " + std::to_string(GetResourceID()) + " is not a zip archive";
+        else if (!CSkinArchive::ReadFile(WideToUtf8(skinFile), markup))
+            error = "the archive has no readable " + WideToUtf8(skinFile);
+        break;
+    }
+    case UIResourceType::File:
+        pictureFolder = CPaintManagerUI::GetResourcePath();
+        if (!ReadSkinFile(WideToUtf8(skinFile), pictureFolder, markup))
+            error = "no readable file " + WideToUtf8(pictureFolder + skinFile);
+        break;
+    default:
+        error = "this kind of skin resource is not supported";
+        break;
     }
     BuiltSkin skin;
-    std::string error;
     if (markup.empty() ||
         !BuildSkin(std::string_view(reinterpret_cast<const char*>(markup.data()), markup.size()), this, skin, &error)) {
         UILog(0, L"the skin " + skinFile + L" cannot be built: " + Utf8ToWide(error));
+        // "加载资源失败！"
         MessageBoxW(nullptr, L"\x52A0\x8F7D\x8D44\x6E90\x5931\x8D25\xFF01", skinFile.c_str(), MB_OK | MB_ICONERROR);
         ExitProcess(1);
     }
-    m_PaintManager.ApplySkin(skin);
+    m_PaintManager.ApplySkin(skin, pictureFolder);
     m_PaintManager.AddNotifier(this);
     InitWindow();
     return 0;
@@ -321,6 +347,11 @@ bool WindowImplBase::HandleModalMessage(UINT message, WPARAM wParam, LPARAM lPar
 
 LRESULT WindowImplBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Any handler below may destroy the window (a click on "closebtn" closes
+    // it inside WM_LBUTTONUP), and a derived window may delete itself in
+    // OnFinalMessage: after each one, nothing of this object is touched
+    // unless the window still exists.
+    const CWindowWatch watch = Watch();
     m_PaintManager.OnWindowMessage(message, wParam, lParam);
     LRESULT result = 0;
     if (HandleModalMessage(message, wParam, lParam, result))
@@ -351,13 +382,13 @@ LRESULT WindowImplBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_MOUSEMOVE: result = OnMouseMove(message, wParam, lParam, handled); break;
     default: handled = FALSE; break;
     }
-    if (handled)
+    if (handled || !watch.IsAlive())
         return result;
     handled = TRUE;
     result = HandleCustomMessage(message, wParam, lParam, handled);
-    if (handled)
+    if (handled || !watch.IsAlive())
         return result;
-    if (m_PaintManager.MessageHandler(message, wParam, lParam, result))
+    if (m_PaintManager.MessageHandler(message, wParam, lParam, result) || !watch.IsAlive())
         return result;
     return CWindowWnd::HandleMessage(message, wParam, lParam);
 }

@@ -109,6 +109,7 @@ TEST_F(SkinnedWindow, MainSkinBuildsWithItsControlsAndSize)
     EXPECT_EQ(0, GetWindowLongW(window->GetHWND(), GWL_STYLE) & WS_CAPTION);
     for (const wchar_t* name : {L"ie", L"wizardTab", L"progress", L"progTip", L"vLayoutDownload", L"btnMin", L"btnClose"})
         EXPECT_NE(nullptr, window->Find<CControlUI>(name)) << name;
+    // "正在下载游戏文件，请耐心等待."
     EXPECT_EQ(std::wstring(L"\x6B63\x5728\x4E0B\x8F7D\x6E38\x620F\x6587\x4EF6\xFF0C\x8BF7\x8010\x5FC3\x7B49\x5F85."),
               window->Find<CLabelUI>(L"progTip")->GetText());
     EXPECT_EQ(100, window->Find<CProgressUI>(L"progress")->GetMaxValue());
@@ -273,35 +274,60 @@ TEST_F(SkinnedWindow, MissingResourceGivesAWindowWithoutControls)
     EXPECT_EQ(0, window->initCalls);
 }
 
+// A skin that cannot be built: a skin file the archive lacks, or a ZIPRES
+// resource that is there but is no archive (131 of the probe).  An empty
+// resource (132) is no skin at all and the window just goes on.
 TEST_F(SkinnedWindow, BrokenSkinShowsTheBoxAndEndsWithCode1)
 {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring probe(path);
     probe = probe.substr(0, probe.find_last_of(L'\\') + 1) + L"skin_window_probe.exe";
-    std::wstring command = L"\"" + probe + L"\" Missing.xml";
-    STARTUPINFOW startup = {sizeof startup};
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-    ScopedHandle processHandle(process.hProcess);
-    ScopedHandle threadHandle(process.hThread);
-    HWND box = nullptr;
-    for (int i = 0; i < 200 && !box; ++i) {
-        box = FindWindowW(L"#32770", L"Missing.xml");
-        if (!box)
-            Sleep(50);
+    struct Case {
+        const wchar_t* skin;
+        const wchar_t* resource;
+        bool box;
+    };
+    const Case cases[] = {
+        {L"Missing.xml", L"130", true},
+        {L"GameLoader.xml", L"131", true},
+        {L"GameLoader.xml", L"132", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.skin << " in " << c.resource);
+        std::wstring command = L"\"" + probe + L"\" " + c.skin + L" " + c.resource;
+        STARTUPINFOW startup = {sizeof startup};
+        PROCESS_INFORMATION process = {};
+        ASSERT_TRUE(
+            CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+        ScopedHandle processHandle(process.hProcess);
+        ScopedHandle threadHandle(process.hThread);
+        HWND box = nullptr;
+        for (int i = 0; i < (c.box ? 200 : 40) && !box; ++i) {
+            box = FindWindowW(L"#32770", c.skin);
+            if (!box && WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0)
+                break;
+        }
+        DWORD code = 0;
+        if (!c.box) {
+            EXPECT_EQ(nullptr, box);
+            ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 10000));
+            GetExitCodeProcess(process.hProcess, &code);
+            EXPECT_EQ(0u, code);
+            continue;
+        }
+        ASSERT_NE(nullptr, box) << "no error box";
+        wchar_t text[64] = {};
+        HWND label = FindWindowExW(box, nullptr, L"Static", nullptr);
+        while (label && GetWindowTextW(label, text, 64) == 0)
+            label = FindWindowExW(box, label, L"Static", nullptr);
+        // "加载资源失败！"
+        EXPECT_STREQ(L"\x52A0\x8F7D\x8D44\x6E90\x5931\x8D25\xFF01", text);
+        // Still running while the box is up.
+        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process.hProcess, 0));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 10000));
+        GetExitCodeProcess(process.hProcess, &code);
+        EXPECT_EQ(1u, code);
     }
-    ASSERT_NE(nullptr, box) << "no error box";
-    wchar_t text[64] = {};
-    HWND label = FindWindowExW(box, nullptr, L"Static", nullptr);
-    while (label && GetWindowTextW(label, text, 64) == 0)
-        label = FindWindowExW(box, label, L"Static", nullptr);
-    EXPECT_STREQ(L"\x52A0\x8F7D\x8D44\x6E90\x5931\x8D25\xFF01", text);
-    // Still running while the box is up.
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process.hProcess, 0));
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 10000));
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    EXPECT_EQ(1u, code);
 }
