@@ -70,14 +70,14 @@ bool PluginToChromiumBridge::start() {
         return false;
     }
     {
-        std::lock_guard<std::mutex> lock(queueMutex);
+        std::lock_guard<SlimMutex> lock(queueMutex);
         if (stopped) return true;  // reset before it started: nothing to start
         startupLimit = std::chrono::milliseconds(startupLimitMs.load());
         startupDeadline = std::chrono::steady_clock::now() + startupLimit;
     }
     if (!startTransport()) return false;
     try {
-        std::lock_guard<std::mutex> lock(queueMutex);
+        std::lock_guard<SlimMutex> lock(queueMutex);
         if (stopped) return true;
         // The writer holds the bridge until it ends: a reset made on it (the
         // start-up limit) must not free the bridge under its feet.
@@ -86,7 +86,7 @@ bool PluginToChromiumBridge::start() {
             mustNotWaitForRoom = true;
             logFailures("[WindowsPluginToChromiumBridge] The writer failed: ", [&] { self->runWriter(); });
             {
-                std::lock_guard<std::mutex> ended(self->queueMutex);
+                std::lock_guard<SlimMutex> ended(self->queueMutex);
                 self->writerEnded = true;
             }
             self->queueChanged.notify_all();
@@ -100,7 +100,7 @@ bool PluginToChromiumBridge::start() {
 
 void PluginToChromiumBridge::sendMessage(std::string text) {
     const size_t size = text.size();
-    std::unique_lock<std::mutex> lock(queueMutex);
+    std::unique_lock<SlimMutex> lock(queueMutex);
     const auto refused = [this] { return terminating || stopped || peerGone; };
     const auto overLimit = [&] {
         const size_t bytes = queueBytes.load();
@@ -124,7 +124,7 @@ void PluginToChromiumBridge::sendMessage(std::string text) {
 // The writer thread.  Takes the whole queue at once and writes it outside
 // the lock; sleeps while there is nothing to write.
 void PluginToChromiumBridge::runWriter() {
-    std::unique_lock<std::mutex> lock(queueMutex);
+    std::unique_lock<SlimMutex> lock(queueMutex);
     for (;;) {
         if (stopped) return;
         if (!processInitialized) {
@@ -208,7 +208,7 @@ void PluginToChromiumBridge::releaseRoom(size_t bytes) {
     if (roomWaiters.load() == 0) return;
     // A sender counts itself before it looks at the bytes, under the lock:
     // taking the lock here means it is either still to look or waiting.
-    { std::lock_guard<std::mutex> lock(queueMutex); }
+    { std::lock_guard<SlimMutex> lock(queueMutex); }
     roomAvailable.notify_all();
 }
 
@@ -221,7 +221,7 @@ bool PluginToChromiumBridge::writePipeText(std::string_view text) {
 
 void PluginToChromiumBridge::shutdown() {
     {
-        std::lock_guard<std::mutex> lock(queueMutex);
+        std::lock_guard<SlimMutex> lock(queueMutex);
         stopped = true;
         messagesWritten.fetch_add(queue.size());
         queue = std::deque<std::string>();
@@ -236,7 +236,7 @@ void PluginToChromiumBridge::shutdown() {
 // Waits for the writer to end, waking a write that waits for the pipe; on
 // the writer itself (a reset made by the start-up limit) it is let go.
 void PluginToChromiumBridge::stopWriter() {
-    std::unique_lock<std::mutex> lock(queueMutex);
+    std::unique_lock<SlimMutex> lock(queueMutex);
     if (!writer.joinable()) return;
     if (writer.get_id() == std::this_thread::get_id()) {
         writer.detach();
@@ -253,12 +253,12 @@ void PluginToChromiumBridge::stopWriter() {
 }
 
 bool PluginToChromiumBridge::isProcessInitialized() {
-    std::lock_guard<std::mutex> lock(queueMutex);
+    std::lock_guard<SlimMutex> lock(queueMutex);
     return processInitialized && messagesWritten.load() >= heldBackEnd;
 }
 
 bool PluginToChromiumBridge::hasWrittenEverythingQueued() {
-    std::lock_guard<std::mutex> lock(queueMutex);
+    std::lock_guard<SlimMutex> lock(queueMutex);
     return !processInitialized || stopped || peerGone || messagesWritten.load() >= messagesQueued;
 }
 
@@ -268,7 +268,7 @@ void PluginToChromiumBridge::handleIncomingMessage(const std::string& text) {
         startHeartbeat();
         bool wakeWriter = false;
         {
-            std::lock_guard<std::mutex> lock(queueMutex);
+            std::lock_guard<SlimMutex> lock(queueMutex);
             if (!processInitialized) {
                 processInitialized = true;
                 heldBackEnd = messagesQueued;
@@ -338,7 +338,7 @@ void PluginToChromiumBridge::terminate() {
     {
         // Behind everything handed over before it, and the last message
         // this bridge takes; it does not wait for room.
-        std::lock_guard<std::mutex> lock(queueMutex);
+        std::lock_guard<SlimMutex> lock(queueMutex);
         if (!terminating && !stopped && !peerGone) {
             static const std::string request = "{\"type\": 47}";
             queue.push_back(request);
