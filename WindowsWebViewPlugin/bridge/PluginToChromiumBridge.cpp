@@ -16,6 +16,10 @@ std::atomic<long long> startupLimitMs{PluginToChromiumBridge::kDefaultStartupLim
 // process to read, which may be waiting for us to read.
 thread_local bool mustNotWaitForRoom = false;
 
+// A batch of up to this many messages leaves its deque's index to the next
+// one; a longer one gives it back.
+constexpr size_t kBatchKeptIndex = 4096;
+
 class NoWaitingForRoom {
 public:
     NoWaitingForRoom() : previous(mustNotWaitForRoom) { mustNotWaitForRoom = true; }
@@ -124,6 +128,7 @@ void PluginToChromiumBridge::sendMessage(std::string text) {
 // The writer thread.  Takes the whole queue at once and writes it outside
 // the lock; sleeps while there is nothing to write.
 void PluginToChromiumBridge::runWriter() {
+    std::deque<std::string> batch;
     std::unique_lock<SlimMutex> lock(queueMutex);
     for (;;) {
         if (stopped) return;
@@ -156,7 +161,9 @@ void PluginToChromiumBridge::runWriter() {
             writerWaiting = false;
             continue;
         }
-        std::deque<std::string> batch;
+        // The queue left behind is the emptied deque of the last batch, which
+        // kept one block: senders append a short batch without allocating
+        // under the lock.
         batch.swap(queue);
         lock.unlock();
         bool gone = false;
@@ -165,8 +172,13 @@ void PluginToChromiumBridge::runWriter() {
             messagesWritten.fetch_add(1);
             releaseRoom(text.size());
         }
-        // Freed here, so that a queue that drains gives its memory back.
-        batch = std::deque<std::string>();
+        // The texts are freed here, so that a queue that drains gives its
+        // memory back; only a long batch's index goes with them, as the
+        // short one's is all that a steady flow needs.
+        if (batch.size() > kBatchKeptIndex)
+            batch = std::deque<std::string>();
+        else
+            batch.clear();
         lock.lock();
         if (gone) {
             // The browser process is gone: from now on sendMessage refuses

@@ -325,6 +325,23 @@ double percentile(const std::vector<double>& sorted, double fraction) {
     return sorted[at];
 }
 
+void printLive(const LiveFigures& live) {
+    double sum = 0;
+    int overOneMs = 0;
+    for (double ms : live.callMs) {
+        sum += ms;
+        overOneMs += ms > 1.0;
+    }
+    std::printf("engine calls held, %d threads x %d cookie commands with the browser process up and answering: "
+                "mean %.1f us, p50 %.1f us, p99 %.1f us, p99.9 %.1f us, longest %.2f ms, %d calls over 1 ms\n",
+                kFloodThreads, kFloodPerThread, sum / live.callMs.size() * 1000.0, percentile(live.callMs, 0.5) * 1000.0,
+                percentile(live.callMs, 0.99) * 1000.0, percentile(live.callMs, 0.999) * 1000.0,
+                live.callMs.empty() ? 0.0 : live.callMs.back(), overOneMs);
+    std::printf("  %.0f round trips per second (%d answers in %.2f s); lost %d, duplicated %d, out of their thread's "
+                "order %d\n",
+                live.answered / live.seconds, live.answered, live.seconds, live.lost, live.duplicates, live.outOfOrder);
+}
+
 // The same UTF-16 messages, written straight to a pipe of the same kind.
 Figures runRaw(const std::wstring& executable) {
     const std::wstring name = L"\\\\.\\pipe\\com.telvio.webview.bench-" + std::to_wstring(GetCurrentProcessId());
@@ -390,11 +407,24 @@ Figures runRaw(const std::wstring& executable) {
 
 }  // namespace
 
-int wmain() {
+// With no argument every figure; "throughput" or "live" runs only the
+// throughput and per-webview command figures or only the engine-call figures
+// with the browser process up, for runs that alternate two builds.
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring only = argc > 1 ? argv[1] : L"";
+    if (!only.empty() && only != L"throughput" && only != L"live") {
+        std::fprintf(stderr, "usage: webview_pipe_bench [throughput|live]\n");
+        return 2;
+    }
     const BenchLayout layout = makeBenchLayout(L"webview_bench");
     const std::wstring& dll = layout.dll;
     const std::wstring& executable = layout.executable;
     const std::wstring& script = layout.script;
+    if (only == L"live") {
+        writeScript(script, {"init", "norecord"});
+        printLive(runLiveFlood(dll));
+        return 0;
+    }
 
     std::vector<std::string> pluginScript = {"init", "waitfor " + std::to_string(kRoundTrips)};
     for (auto& line : throughputScript(kRoundTrips)) pluginScript.push_back(line);
@@ -429,6 +459,8 @@ int wmain() {
                     plugin.commandSeconds[p] / raw.commandSeconds[p]);
     }
 
+    if (only == L"throughput") return 0;
+
     writeScript(script, {"init", "noanswer", "norecord", "countonly",
                          "waitfor " + std::to_string(kFloodThreads * kFloodPerThread), doneMessage("flood")});
     const BlockFigures flood = runHeldBackFlood(dll);
@@ -442,19 +474,6 @@ int wmain() {
     std::printf("engine calls blocked, %d threads x %d cookie commands from before the browser process is up: "
                 "longest %.1f ms, mean %.3f ms, %d calls over 1 ms; all delivered after %.2f s\n",
                 kFloodThreads, kFloodPerThread, flood.longestMs, flood.meanMs, flood.overOneMs, flood.deliveredSeconds);
-    double sum = 0;
-    int overOneMs = 0;
-    for (double ms : live.callMs) {
-        sum += ms;
-        overOneMs += ms > 1.0;
-    }
-    std::printf("engine calls held, %d threads x %d cookie commands with the browser process up and answering: "
-                "mean %.1f us, p50 %.1f us, p99 %.1f us, p99.9 %.1f us, longest %.2f ms, %d calls over 1 ms\n",
-                kFloodThreads, kFloodPerThread, sum / live.callMs.size() * 1000.0, percentile(live.callMs, 0.5) * 1000.0,
-                percentile(live.callMs, 0.99) * 1000.0, percentile(live.callMs, 0.999) * 1000.0,
-                live.callMs.empty() ? 0.0 : live.callMs.back(), overOneMs);
-    std::printf("  %.0f round trips per second (%d answers in %.2f s); lost %d, duplicated %d, out of their thread's "
-                "order %d\n",
-                live.answered / live.seconds, live.answered, live.seconds, live.lost, live.duplicates, live.outOfOrder);
+    printLive(live);
     return 0;
 }
