@@ -16,7 +16,19 @@ PCONDITION_VARIABLE condition(void*& slim) { return reinterpret_cast<PCONDITION_
 
 }  // namespace
 
-void SlimMutex::lock() { AcquireSRWLockExclusive(srw(slim)); }
+// The locks are held for a copy or an append, so a short spin nearly always
+// finds them free.  A thread that blocks instead gives up its processor and
+// waits until the scheduler runs it again, which on a busy machine is a whole
+// time slice: an engine call held for milliseconds.
+constexpr int kSpinsBeforeBlocking = 64;
+
+void SlimMutex::lock() {
+    for (int spin = 0; spin < kSpinsBeforeBlocking; ++spin) {
+        if (TryAcquireSRWLockExclusive(srw(slim))) return;
+        YieldProcessor();
+    }
+    AcquireSRWLockExclusive(srw(slim));
+}
 void SlimMutex::unlock() { ReleaseSRWLockExclusive(srw(slim)); }
 bool SlimMutex::try_lock() { return TryAcquireSRWLockExclusive(srw(slim)) != 0; }
 void SlimMutex::lock_shared() { AcquireSRWLockShared(srw(slim)); }
