@@ -13,6 +13,7 @@
 #include "BrowserControlStandin_win.h"
 #include "CIeBrowserUI/PortalUrl.h"
 #include "Common/Text.h"
+#include "GameLoaderWnd/OpenGameRequests_win.h"
 #include "Log/Log.h"
 #include "PortalPageWindow_win.h"
 #include "common/win/ScopedHandles.h"
@@ -23,11 +24,18 @@ constexpr int kBatch = 1000;  // below the thread's posted-message limit
 constexpr int kBatches = 2;
 
 long g_received = 0;
+// The bridge's requests for the sink.  The bare post's copies are not kept
+// there; they come marked with this lParam.
+constexpr LPARAM kBarePost = 1;
+OpenGameRequests g_sinkRequests;
 
 LRESULT CALLBACK SinkProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_OPEN_GAME) {
-        delete[] reinterpret_cast<char*>(wParam);
+        if (lParam == kBarePost)
+            delete[] reinterpret_cast<char*>(wParam);
+        else
+            g_sinkRequests.Take(wParam);
         ++g_received;
         return 0;
     }
@@ -81,6 +89,7 @@ int main()
     RegisterClassW(&sinkClass);
     const HWND sink = CreateWindowW(sinkClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                     sinkClass.hInstance, nullptr);
+    g_sinkRequests.Attach(sink);
     CIeBrowserUI* browser = window.Browser();
     browser->m_hMainWnd = sink;
     browser_standin::Page::NavigateComplete(PortalBaseUrl() + L"?fileparam=");
@@ -107,7 +116,7 @@ int main()
     const auto bare = [&] {
         char* copy = new char[narrow.size() + 1];
         std::memcpy(copy, narrow.c_str(), narrow.size() + 1);
-        if (!PostMessageW(sink, WM_OPEN_GAME, reinterpret_cast<WPARAM>(copy), 0))
+        if (!PostMessageW(sink, WM_OPEN_GAME, reinterpret_cast<WPARAM>(copy), kBarePost))
             delete[] copy;
     };
     // Warm both paths (first log line, heap, message queue).

@@ -10,6 +10,7 @@
 #include "CIeBrowserUI/PortalUrl.h"
 #include "CIeBrowserUI/RefusalLog.h"
 #include "Common/Text.h"
+#include "GameLoaderWnd/OpenGameRequests_win.h"
 #include "Log/Log.h"
 #include "Main/AppGlobals.h"
 #include "Main/WindowMessages.h"
@@ -164,11 +165,7 @@ std::wstring CallCppFunc(const std::wstring& request, HWND mainWindow)
         break;
     case BridgeCommand::OpenGame: {
         LOG_CALL(0, L"open_game call");
-        char* copy = new char[narrow.size() + 1];
-        std::memcpy(copy, narrow.c_str(), narrow.size() + 1);
-        // Nobody would free the copy of a message that was not posted.
-        if (!PostMessageW(mainWindow, WM_OPEN_GAME, reinterpret_cast<WPARAM>(copy), 0))
-            delete[] copy;
+        PostOpenGameRequest(mainWindow, narrow);
         break;
     }
     case BridgeCommand::WndMouseMove:

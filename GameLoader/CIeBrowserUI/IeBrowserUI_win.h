@@ -41,9 +41,9 @@ private:
 };
 
 // Runs the command of one bridge request (UTF-16, as the page sent it):
-// posts WM_MIN_WND, WM_CLOSE_WND, WM_OPEN_GAME (wParam: the whole request
-// in the ANSI code page, a char[] from new[] that the receiver frees with
-// delete[]) or WM_WND_MOUSEMOVE to `mainWindow`.  The reply is "{}".
+// posts WM_MIN_WND, WM_CLOSE_WND, WM_OPEN_GAME (the whole request in the
+// ANSI code page, kept by the window's OpenGameRequests) or
+// WM_WND_MOUSEMOVE to `mainWindow`.  The reply is "{}".
 std::wstring CallCppFunc(const std::wstring& request, HWND mainWindow);
 
 // The browser events the launcher acts on.  Owned by the main window.

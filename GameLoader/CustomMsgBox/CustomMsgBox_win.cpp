@@ -19,19 +19,29 @@ void CustomMsgBox::InitWindow()
     m_pOkBtn = m_PaintManager.FindControl(L"btnOk");
 }
 
-void CustomMsgBox::OnClick(TNotifyUI& msg)
+void CustomMsgBox::CloseWith(WPARAM result, bool closeOwner)
 {
     HWND owner = GetWindow(m_hWnd, GW_OWNER);
-    if (msg.pSender && msg.pSender == m_pCloseBtn) {
-        if (IsWindow(m_hWnd))
-            ::PostMessageW(m_hWnd, WM_CLOSE, kMsgBoxClose, 0);
+    if (IsWindow(m_hWnd))
+        ::PostMessageW(m_hWnd, WM_CLOSE, result, 0);
+    if (closeOwner)
         ::PostMessageW(owner, WM_CLOSE, 0, 0);
-    } else if (msg.pSender && msg.pSender == m_pOkBtn) {
-        if (IsWindow(m_hWnd))
-            ::PostMessageW(m_hWnd, WM_CLOSE, kMsgBoxOk, 0);
-        if (m_bCloseOwner)
-            ::PostMessageW(owner, WM_CLOSE, 0, 0);
-    }
+}
+
+void CustomMsgBox::OnClick(TNotifyUI& msg)
+{
+    if (msg.pSender && msg.pSender == m_pCloseBtn)
+        CloseWith(kMsgBoxClose, true);
+    else if (msg.pSender && msg.pSender == m_pOkBtn)
+        CloseWith(kMsgBoxOk, m_bCloseOwner);
+}
+
+LRESULT CustomMsgBox::ResponseDefaultKeyEvent(WPARAM key)
+{
+    if (key != VK_ESCAPE)
+        return FALSE;
+    CloseWith(kMsgBoxClose, true);
+    return TRUE;
 }
 
 int ShowMsgBox(HWND owner, const std::wstring& text)
@@ -64,7 +74,9 @@ int ShowMsgBox(HWND owner, const std::wstring& text)
                 break;
             }
             if (message.message == WM_CLOSE && message.hwnd == window) {
-                result = static_cast<int>(message.wParam);
+                // Anyone may post WM_CLOSE to the box; only its buttons give a result.
+                result = message.wParam == kMsgBoxOk || message.wParam == kMsgBoxClose ? static_cast<int>(message.wParam)
+                                                                                     : kMsgBoxOther;
                 EnableWindow(owner, TRUE);
                 SetFocus(owner);
             }

@@ -8,6 +8,7 @@
 #include "Common/Text.h"
 #include "GameLoader/CommandText.h"
 #include "Log/Log.h"
+#include "Log/LoginTokens.h"
 
 bool ParseCmdParam(std::wstring& commandText)
 {
@@ -23,7 +24,7 @@ bool ParseCmdParam(std::wstring& commandText)
     commandText = MakeCommandText(
         items, [](const std::wstring& text) { return WideToMultiByte(text, CP_ACP); }, &AnsiToWide,
         [](int index, const std::wstring& item) {
-            LOG_CALL(2, L"CommandLineToArgvW argCount:" << index << L" szArgList:" << item);
+            LOG_CALL(2, L"CommandLineToArgvW argCount:" << index << L" szArgList:" << HideLoginTokens(item));
         });
     return true;
 }

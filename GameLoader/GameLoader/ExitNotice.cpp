@@ -1,8 +1,8 @@
 #include "GameLoader/ExitNotice.h"
 
-#include <json/json.h>
-
 #include <exception>
+
+#include "GameLoader/JsonText.h"
 
 namespace {
 
@@ -17,21 +17,13 @@ std::int32_t IntegerMember(const Json::Value& root, const char* name)
 ExitNotice ReadExitNotice(const std::string& narrowText)
 {
     ExitNotice notice;
+    Json::Value root;
+    notice.parsed = ParseLauncherJson(narrowText, root);
+    if (!notice.parsed) {
+        notice.isNotice = narrowText == "type:1" || narrowText == "{type:1}";
+        return notice;
+    }
     try {
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#endif
-        Json::Reader reader;
-        Json::Value root;
-        notice.parsed = reader.parse(narrowText, root, false);
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
-        if (!notice.parsed) {
-            notice.isNotice = narrowText == "type:1" || narrowText == "{type:1}";
-            return notice;
-        }
         // A root that is not an object refuses the member lookup.
         const Json::Value& constRoot = root;
         if (IntegerMember(constRoot, "type") != 1)

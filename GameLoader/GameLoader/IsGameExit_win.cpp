@@ -3,12 +3,13 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include "Common/DecimalText.h"
 #include "common/win/ScopedHandles.h"
 #include "Common/Text.h"
+#include "Common/WindowHandle_win.h"
 #include "GameLoader/ExitNotice.h"
 #include "GameLoader/PlatformNotice_win.h"
 #include "Log/Log.h"
+#include "Log/LoginTokens.h"
 #include "Settings/LocalSettings.h"
 
 namespace {
@@ -16,47 +17,46 @@ namespace {
 const wchar_t* const kPlatformClientImage = L"Korvane.exe";
 const wchar_t* const kPlatformClientTitle = L"Korvane";
 
-// The window the platform client registered in a normal run.  Only used
-// when that run also stored a login source.
-bool DeliverToRegisteredWindow(const PlatformNoticeRecord& record)
+// The window the platform client registered in a normal run, or null.
+// Only used when that run also stored a login source.
+HWND RegisteredWindow()
 {
     const std::wstring settingPath = GetSettingPath();
     std::wstring loginSource;
     if (!LoadLoginSource(settingPath, loginSource) || loginSource.empty())
-        return false;
+        return nullptr;
     std::wstring windowId;
     if (!LoadPlatformWindowId(settingPath, windowId))
-        return false;
-    HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(WindowIdFromText(windowId)));
-    return SendPlatformNotice(window, record);
+        return nullptr;
+    return WindowFromIdText(windowId);
 }
 
 // The first "Korvane.exe" in the process list ends the search; its window
 // is then looked up by title alone, as the platform client names it.
-bool DeliverToRunningPlatformClient(const PlatformNoticeRecord& record)
+HWND RunningPlatformClientWindow()
 {
     ScopedSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.valid())
-        return false;
+        return nullptr;
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-        if (lstrcmpiW(entry.szExeFile, kPlatformClientImage) != 0)
-            continue;
-        HWND window = FindWindowW(nullptr, kPlatformClientTitle);
-        return window != nullptr && SendPlatformNotice(window, record);
+        if (lstrcmpiW(entry.szExeFile, kPlatformClientImage) == 0)
+            return FindWindowW(nullptr, kPlatformClientTitle);
     }
-    return false;
+    return nullptr;
 }
 
 }  // namespace
 
 int IsGameExit(const std::wstring& commandText)
 {
-    LOG_CALL(2, L"IsGameExit:" << commandText);
+    // The command text of a normal start carries the login token.
+    const std::wstring loggedText = HideLoginTokens(commandText);
+    LOG_CALL(2, L"IsGameExit:" << loggedText);
     const ExitNotice notice = ReadExitNotice(WideToMultiByte(commandText, CP_ACP));
     if (!notice.parsed) {
-        LOG_CALL(0, L"reader.parse:" << commandText << L" false");
+        LOG_CALL(0, L"reader.parse:" << loggedText << L" false");
         if (!notice.isNotice)
             return kNotGameExit;
         LOG_CALL(0, L"get type:1");
@@ -64,9 +64,21 @@ int IsGameExit(const std::wstring& commandText)
         return kNotGameExit;
     }
 
-    LOG_CALL(2, L"game exit notify:" << commandText);
+    LOG_CALL(2, L"game exit notify:" << loggedText);
     const PlatformNoticeRecord record = MakePlatformNoticeRecord(notice.gameId);
-    if (DeliverToRegisteredWindow(record) || DeliverToRunningPlatformClient(record))
+    HWND registered = RegisteredWindow();
+    if (registered && SendPlatformNotice(registered, record))
+        return kGameExitDelivered;
+    // A send that timed out is not taken back: the platform client still
+    // handles it once it is free again.  Usually the fallback finds that
+    // very window, and a second notice would tell it twice that the game
+    // has ended; the fallback only ever sends to a window not tried yet.
+    HWND running = RunningPlatformClientWindow();
+    if (running && running == registered) {
+        LOG_CALL(0, L"game exit notify: not sent again to the window that did not answer in time");
+        return kGameExitUndelivered;
+    }
+    if (running && SendPlatformNotice(running, record))
         return kGameExitDelivered;
     return kGameExitUndelivered;
 }

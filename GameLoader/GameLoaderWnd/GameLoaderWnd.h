@@ -11,6 +11,7 @@
 #include <string>
 
 #include "GameLoader/LaunchParams.h"
+#include "GameLoaderWnd/OpenGameRequests_win.h"
 #include "win/WindowImplBase_win.h"
 
 class CTabLayoutUI;
@@ -21,6 +22,12 @@ class CWebBrowserEventHandler;
 
 // The exit menu's one item.
 constexpr UINT kExitMenuCommand = 16;
+// A portal that accepts the connection and never completes its document
+// would leave the launcher hidden for good, holding the single-instance
+// mutex (every later start only raises the hidden window): this long after
+// the navigation the window is shown as if the page had loaded.
+constexpr UINT kPageLoadTimeoutMs = 20000;
+constexpr UINT_PTR kPageLoadTimerId = 20;
 
 class GameLoaderWnd : public WindowImplBase {
 public:
@@ -33,7 +40,12 @@ public:
     // The base clean-up, then the object deletes itself.
     void OnFinalMessage(HWND window) override;
     void InitWindow() override;
+    // "btnClose" posts WM_CLOSE_WND (the close procedure runs from the
+    // loop, not inside the click's notification: it may end the window,
+    // and the framework still works on it after a notification returns).
     void OnClick(TNotifyUI& msg) override;
+    // Escape runs the close procedure as "btnClose" does; Enter is left alone.
+    LRESULT ResponseDefaultKeyEvent(WPARAM key) override;
     std::wstring GetSkinFolder() override { return L""; }
     std::wstring GetSkinFile() override { return L"GameLoader.xml"; }
     UIResourceType GetResourceType() const override { return UIResourceType::ZipResource; }
@@ -42,7 +54,9 @@ public:
     LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     CControlUI* CreateControl(const std::wstring& tag) override;
 
-    // The close procedure.
+    // The close procedure.  It waits for the platform client, and meanwhile
+    // this thread handles what other threads and processes send it: the
+    // window may be gone, and this object deleted, when it returns.
     void OnBtnCloseClick();
 
     // Reads the command text into the launch parameters (see ParseCmdJson.h).
@@ -53,16 +67,31 @@ public:
     void LoadGame();
     void MakeGameExePath();
     void TopMainWnd();
-    void OnOpenGame(char* request);
+    void OnOpenGame(const std::string& request);
     void OnDownloadResult(WPARAM failed);
 
+    // Tests wait less than kPageLoadTimeoutMs.  Takes effect at LoadWeb.
+    void SetPageLoadTimeout(UINT milliseconds) { m_pageLoadTimeoutMs = milliseconds; }
+
 private:
-    void ShowExitMenu();
+    // A message box, the exit menu and a sent message run message loops, in
+    // which this window may be destroyed and the object deleted
+    // (OnFinalMessage).  A watch taken before such a call has expired after
+    // it when that happened; then nothing of the object is touched.
+    std::weak_ptr<void> WatchLife() const { return m_life; }
+
+    // The command chosen in the exit menu, 0 for none.
+    UINT TrackExitMenu();
+    void OnPageLoadTimeout();
     void OnUnpackDone(WPARAM failed);
     void OnUnpackProgress(WPARAM percent);
     void OnWebLoaded();
 
+    std::shared_ptr<void> m_life = std::make_shared<int>(0);
     LaunchParams m_launchParams;
+    // The page's open-game requests not yet taken; freed with the window.
+    OpenGameRequests m_openGameRequests;
+    UINT m_pageLoadTimeoutMs = kPageLoadTimeoutMs;
     // Deleted with the window, after the control tree that uses it is gone
     // (the base's OnFinalMessage releases the tree first).
     std::unique_ptr<CWebBrowserEventHandler> m_pBrowserEvent;

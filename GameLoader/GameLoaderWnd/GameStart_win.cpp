@@ -3,31 +3,26 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
-#include <memory>
 #include <string>
 
-#include "Common/DecimalText.h"
 #include "Common/Folders.h"
 #include "common/win/ScopedHandles.h"
 #include "Common/Text.h"
+#include "Common/WindowHandle_win.h"
 #include "GameLoaderWnd/GameCommandLine.h"
 #include "GameLoaderWnd/OpenGameRequest.h"
 #include "Log/Log.h"
+#include "Log/LoginTokens.h"
 #include "Main/WindowMessages.h"
 #include "Process/ProcessUtils.h"
 #include "Settings/LocalSettings.h"
 
 namespace {
 
-HWND WindowFromText(const std::wstring& text)
-{
-    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(WindowIdFromText(text)));
-}
-
 // A text that names no window makes the post fail, silently.
 void ReportStartFailed(const LaunchParams& params)
 {
-    PostMessageW(WindowFromText(params.gameMgrId), WM_GAME_START_FAILED, 0, 0);
+    PostMessageW(WindowFromIdText(params.gameMgrId), WM_GAME_START_FAILED, 0, 0);
 }
 
 // Every game start ends the launcher through its window's close path.
@@ -111,13 +106,10 @@ void LoadGame(LaunchParams& params, HWND mainWindow, const GameStartWaits& waits
     CloseMainWindow(mainWindow);
 }
 
-void OnOpenGame(LaunchParams& params, HWND mainWindow, char* request, const GameStartWaits& waits)
+void OnOpenGame(LaunchParams& params, HWND mainWindow, const std::string& request, const GameStartWaits& waits)
 {
-    // Owned from here on, so that it is freed on every path out.
-    const std::unique_ptr<char[]> owned(request);
-    const std::string text = owned ? std::string(owned.get()) : std::string();
-    if (!ReadOpenGameRequest(text, params, &AnsiToWide)) {
-        LOG_CALL(0, L"reader.parse:" << AnsiToWide(text) << L" false");
+    if (!ReadOpenGameRequest(request, params, &AnsiToWide)) {
+        LOG_CALL(0, L"reader.parse:" << HideLoginTokens(AnsiToWide(request)) << L" false");
         return;
     }
     LoadGame(params, mainWindow, waits);

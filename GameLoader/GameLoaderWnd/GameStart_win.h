@@ -6,6 +6,8 @@
 // launch parameters and its window handle.
 #include <windows.h>
 
+#include <string>
+
 #include "GameLoader/LaunchParams.h"
 
 // The waits of a game start.  Tests shorten the ones they must sit through.
@@ -27,12 +29,10 @@ void MakeGameExePath(LaunchParams& params);
 // thread for up to `waits.inputIdleMs` + `waits.windowSearchMs`.
 void LoadGame(LaunchParams& params, HWND mainWindow, const GameStartWaits& waits = GameStartWaits());
 
-// Takes the page's open-game request: a narrow text in the ANSI code page
-// allocated with new[], which this function owns and frees with delete[] on
-// every path (null counts as an empty text).  A request that is JSON may
-// replace `token` and `kvext`; then LoadGame.  One that is not is logged and
-// starts nothing.
-void OnOpenGame(LaunchParams& params, HWND mainWindow, char* request,
+// Takes the page's open-game request: the narrow text in the ANSI code page
+// that the page sent.  A request that is JSON may replace `token` and
+// `kvext`; then LoadGame.  One that is not is logged and starts nothing.
+void OnOpenGame(LaunchParams& params, HWND mainWindow, const std::string& request,
                 const GameStartWaits& waits = GameStartWaits());
 
 // Restores `mainWindow` when it is minimised and lifts it to the top of the

@@ -14,6 +14,7 @@
 #include "Log/Log.h"
 #include "Log/Logger.h"
 #include "Main/AppGlobals.h"
+#include "Main/CrashDump_win.h"
 #include "Main/WindowMessages.h"
 #include "win/PaintManager_win.h"
 #include "win/Shadow_win.h"
@@ -53,6 +54,8 @@ try {
     const std::wstring logFolder = PrepareLogFolder();
     Logger::initializePathDir(WideToMultiByte(logFolder, CP_ACP));
     LOG_CALL(2, L"Logger::initializePathDir:" << logFolder);
+    // From here on a crash leaves a minidump beside the log.
+    InstallCrashDump(Logger::instance().fileName());
 
     const std::wstring title = AnsiToWide(kMainWindowTitleAnsi);
     const std::wstring mutexName = AnsiToWide(kSingleInstanceMutexAnsi);

@@ -8,7 +8,7 @@ constexpr UINT WM_SHOW_EXIT_MENU = WM_USER + 102;    // 1126: lParam WM_RBUTTOND
 constexpr UINT WM_WEB_LOADED = WM_USER + 104;        // 1128: the page has loaded
 constexpr UINT WM_MIN_WND = WM_USER + 105;           // 1129: the page asks to minimise
 constexpr UINT WM_CLOSE_WND = WM_USER + 106;         // 1130: the page asks to close
-constexpr UINT WM_OPEN_GAME = WM_USER + 107;         // 1131: wParam a new[]-allocated request text
+constexpr UINT WM_OPEN_GAME = WM_USER + 107;         // 1131: wParam the address of a kept request (OpenGameRequests)
 constexpr UINT WM_WND_MOUSEMOVE = WM_USER + 108;     // 1132: the page drags the window
 // Posted by a second launcher: bring the running launcher's window to the front.
 constexpr UINT WM_TOP_MAIN_WND = WM_USER + 109;      // 1133

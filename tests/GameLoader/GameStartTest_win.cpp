@@ -301,19 +301,13 @@ TEST_F(GameStart, OpenGameRequests)
         {"{\"token\":\"fresh\"}", true, L"fresh", L"ext"},
         {"{\"token\":42,\"kvext\":\"k2\"}", true, L"fresh", L"k2"},
         {"open_game", false, L"fresh", L"k2"},
-        {nullptr, false, L"fresh", L"k2"},
+        {"", false, L"fresh", L"k2"},
     };
     for (const auto& c : cases) {
-        const std::string text = c.request ? c.request : "";
+        const std::string text = c.request;
         DeleteFileW(m_gameRecord.c_str());
         const size_t logBefore = ReadFileBytes(TestLogFile()).size();
-        char* request = nullptr;
-        if (c.request) {
-            request = new char[text.size() + 1];
-            std::copy(text.c_str(), text.c_str() + text.size() + 1, request);
-        }
-
-        OnOpenGame(m_params, m_main, request);
+        OnOpenGame(m_params, m_main, text);
 
         EXPECT_EQ(c.token, m_params.token) << text;
         EXPECT_EQ(c.kvext, m_params.kvext) << text;

@@ -275,3 +275,22 @@ TEST(PlatformNotice, AHungReceiverIsGivenUpAfterTheLimit)
                 static_cast<unsigned long>(GetTickCount() - start), limitMs);
     EXPECT_EQ(1u, ParseRecords(ReadFileBytes(records)).size());
 }
+
+TEST_F(ExitNotice, ABusyPlatformClientIsToldOnce)
+{
+    // The registered window is also the one the fallback finds: a platform
+    // client that answers its first record only after 4.5 s.
+    PostMessageW(m_clientWindow, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(m_client->waitForExit(10000));
+    m_client = std::make_unique<RunningProcess>(QuotedStandIn(L"Korvane.exe") + L" \"" + m_records + L"\" Korvane busy");
+    m_clientWindow = WaitForProcessWindow(m_client->id(), L"Korvane", 20000);
+    ASSERT_NE(nullptr, m_clientWindow);
+    RegisterWindow(L"KV", ClientWindowId());
+
+    const LauncherRun run = RunLauncher(L"\"{\\\"type\\\":1,\\\"game_id\\\":11}\"", 40000);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(0u, run.exitCode);
+    // Time for a second notice, had one been sent, to arrive.
+    Sleep(500);
+    ExpectOneNotice(Received(), 11, "busy platform client");
+}

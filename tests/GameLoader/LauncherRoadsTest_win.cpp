@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "Common/Text.h"
 #include "GameLoader/InstallRegistration.h"
@@ -97,4 +99,60 @@ TEST(LauncherRoads, PackageRoadRegistersStartsTheGameAndCloses)
     EXPECT_EQ(root + L"\\zelk\\", GetGameDirFromUninstall(L"zelk"));
     EXPECT_EQ(0, platform.count("copydata"));
     CloseGameStandIn();
+}
+
+TEST(LauncherRoads, APageThatNeverCompletesShowsTheLauncherAfterTwentySeconds)
+{
+    // Wine's own browser control never completes a document: the portal
+    // that accepts the connection and never answers.
+    SettingsFileGuard settings;
+    RunningProcess launcher(Launcher() + L" --source=KV --token=abc");
+    HWND window = WaitForProcessWindow(launcher.id(), L"Zelkmar", 20000);
+    ASSERT_NE(nullptr, window);
+    const DWORD start = GetTickCount();
+    EXPECT_TRUE(WaitUntil(40000, [&] { return IsWindowVisible(window) != FALSE; }));
+    const DWORD waited = GetTickCount() - start;
+    std::printf("the window was shown %lu ms after it was created\n", static_cast<unsigned long>(waited));
+    EXPECT_GE(waited, 18000u);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(launcher.waitForExit(10000));
+}
+
+TEST(LauncherRoads, TheLoginTokenNeverReachesTheLog)
+{
+    SettingsFileGuard settings;
+    NoUninstallEntry noEntry;
+    const std::wstring secret = L"S3cr3tT0ken";  // 11 characters
+    const struct {
+        const char* what;
+        std::wstring arguments;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"switches, the game started at once",
+         L" --tokenLogin=1 --source=KV --token=" + secret,
+         {"szArgList:--token=<11 chars>\r\n", "IsGameExit:{\"source\":\"KV\",\"token\":\"<11 chars>\",\"tokenLogin\":\"1\"}",
+          "m_strCmdJson is:{\"source\":\"KV\",\"token\":\"<11 chars>\",\"tokenLogin\":\"1\"}"}},
+        {"one JSON argument",
+         L" \"{\\\"tokenLogin\\\":\\\"1\\\",\\\"token\\\":\\\"" + secret + L"\\\"}\"",
+         {"IsGameExit:{\"tokenLogin\":\"1\",\"token\":\"<11 chars>\"}\r\n",
+          "m_strCmdJson is:{\"tokenLogin\":\"1\",\"token\":\"<11 chars>\"}\r\n"}},
+        {"one switch, taken whole as the command text",
+         L" --token=" + secret,
+         {"IsGameExit:--token=<11 chars>\r\n", "m_strCmdJson is:--token=<11 chars>\r\n"}},
+    };
+    for (const auto& c : cases) {
+        const size_t logBefore = ReadFileBytes(LauncherLogFile()).size();
+        RunningProcess launcher(Launcher() + c.arguments);
+        if (!launcher.waitForExit(15000)) {
+            // Page mode: the window waits for its page; close it.
+            if (HWND window = WaitForProcessWindow(launcher.id(), L"Zelkmar", 5000))
+                PostMessageW(window, WM_CLOSE, 0, 0);
+            EXPECT_TRUE(launcher.waitForExit(10000)) << c.what;
+        }
+        CloseGameStandIn();
+        const std::string log = ReadFileBytes(LauncherLogFile()).substr(logBefore);
+        EXPECT_EQ(std::string::npos, log.find(WideToMultiByte(secret, CP_UTF8))) << c.what << "\n" << log;
+        for (const std::string& line : c.lines)
+            EXPECT_NE(std::string::npos, log.find(line)) << c.what << ": " << line << "\n" << log;
+    }
 }

@@ -14,6 +14,7 @@
 #include "Main/WindowMessages.h"
 #include "core/Container.h"
 #include "core/Label.h"
+#include "MainWindowFixture_win.h"
 #include "support/Process_win.h"
 #include "support/StandIns_win.h"
 #include "win/Shadow_win.h"
@@ -25,91 +26,6 @@ const std::wstring kDownloading = L"\x6B63\x5728\x4E0B\x8F7D\x6E38\x620F\x6587\x
 const std::wstring kNetwork = L"\x7F51\x7EDC\x5F02\x5E38";                      // 网络异常
 const std::wstring kUnpackFailed = L"\x91CA\x653E\x6587\x4EF6\x51FA\x9519";     // 释放文件出错
 
-void Pump()
-{
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT)
-            continue;
-        if (!CPaintManagerUI::TranslateMessage(&message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-}
-
-template <typename Condition>
-bool PumpUntil(DWORD timeoutMs, Condition condition)
-{
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Pump();
-        Sleep(5);
-    }
-    return true;
-}
-
-WindowImplBase* SkinnedWindowOf(HWND window)
-{
-    return reinterpret_cast<WindowImplBase*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
-std::wstring TextOf(HWND window, const wchar_t* control)
-{
-    WindowImplBase* skinned = SkinnedWindowOf(window);
-    CControlUI* found = skinned ? skinned->PaintManager().FindControl(control) : nullptr;
-    return found ? found->GetText() : L"<none>";
-}
-
-// A click as the mouse makes it, at client position x, y.
-void ClickAt(HWND window, int x, int y)
-{
-    SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
-    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-}
-
-class MainWindow : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        CoInitialize(nullptr);
-        CWindowWnd::SetInstance(GetModuleHandleW(nullptr));
-        CShadowUI::RegisterShadowWindowClass(GetModuleHandleW(nullptr));
-    }
-
-    // The window as the entry makes it: created with the skin's size, hidden.
-    HWND Open(const std::wstring& commandText)
-    {
-        m_window = new GameLoaderWnd(commandText);
-        HWND window = m_window->Create(nullptr, L"ZelkmarTest", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 0);
-        m_hwnd = window;
-        m_window->CenterWindow();
-        ShowWindow(window, SW_HIDE);
-        Pump();
-        return window;
-    }
-    template <typename T>
-    T* Find(const wchar_t* name)
-    {
-        return dynamic_cast<T*>(m_window->PaintManager().FindControl(name));
-    }
-
-    void TearDown() override
-    {
-        // Destroying the window deletes the object.
-        if (IsWindow(m_hwnd))
-            DestroyWindow(m_hwnd);
-        Pump();
-    }
-
-    SettingsFileGuard m_settings;
-    GameLoaderWnd* m_window = nullptr;
-    HWND m_hwnd = nullptr;
-};
-
 // ShowMsgBox runs its own loop: the test speaks to the box from a timer of
 // the owner, as a user would while it is up.
 struct BoxScript {
@@ -119,8 +35,9 @@ struct BoxScript {
     std::wstring text;
     std::wstring title;
     std::vector<POINT> positions;
-    // What the script does once it has looked: click a button, or post quit.
-    enum class Ending { Ok, Close, Quit } ending = Ending::Ok;
+    // What the script does once it has looked: click a button, press
+    // Escape, post WM_CLOSE with a wParam of no button, or post quit.
+    enum class Ending { Ok, Close, Escape, ForeignClose, Quit } ending = Ending::Ok;
     bool shake = false;
 
     static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD)
@@ -149,33 +66,17 @@ struct BoxScript {
             switch (script.ending) {
             case Ending::Ok: ClickAt(box, 220, 224); break;
             case Ending::Close: ClickAt(box, 420, 20); break;
+            case Ending::Escape:
+                SetFocus(box);
+                PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0);
+                break;
+            case Ending::ForeignClose: PostMessageW(box, WM_CLOSE, IDCANCEL, 0); break;
             case Ending::Quit: PostQuitMessage(7); break;
             }
         }
     }
 };
 BoxScript* BoxScript::current = nullptr;
-
-// Reads the exit menu's item and chooses it (the menu is modal).
-DWORD WINAPI ChooseExitItem(void* parameter)
-{
-    auto* text = static_cast<std::wstring*>(parameter);
-    HWND menu = nullptr;
-    for (int i = 0; i < 200 && !menu; ++i) {
-        menu = FindWindowW(L"#32768", nullptr);
-        if (!menu || !IsWindowVisible(menu))
-            menu = nullptr, Sleep(20);
-    }
-    if (!menu)
-        return 1;
-    HMENU handle = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
-    wchar_t buffer[32] = {};
-    GetMenuStringW(handle, kExitMenuCommand, buffer, 32, MF_BYCOMMAND);
-    *text = buffer;
-    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
-    return 0;
-}
 
 }  // namespace
 
@@ -322,6 +223,8 @@ TEST(MsgBox, ResultsTextsAndTheOwnerClosing)
     } const cases[] = {
         {L"\x91CA\x653E\x6587\x4EF6\x51FA\x9519", BoxScript::Ending::Ok, kMsgBoxOk, true},
         {L"", BoxScript::Ending::Close, kMsgBoxClose, true},
+        {L"x", BoxScript::Ending::Escape, kMsgBoxClose, true},
+        {L"x", BoxScript::Ending::ForeignClose, kMsgBoxOther, false},
         {L"x", BoxScript::Ending::Quit, kMsgBoxOther, false},
     };
     for (const Case& c : cases) {

@@ -4,10 +4,12 @@
 // the page's messages as the main window would receive them.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "CIeBrowserUI/IeBrowserUI_win.h"
+#include "GameLoaderWnd/OpenGameRequests_win.h"
 #include "Main/WindowMessages.h"
 #include "win/WindowImplBase_win.h"
 
@@ -23,6 +25,8 @@ public:
     std::wstring GetSkinFile() override { return L"GameLoader.xml"; }
     UIResourceType GetResourceType() const override { return UIResourceType::ZipResource; }
     UINT GetResourceID() const override { return 130; }
+    // The bridge hands its open-game requests to the window that keeps them.
+    void InitWindow() override { requests.Attach(m_hWnd); }
     CControlUI* CreateControl(const std::wstring& tag) override
     {
         return _wcsicmp(tag.c_str(), L"IeBrowser") == 0 ? new CIeBrowserUI(m_hWnd) : nullptr;
@@ -34,10 +38,9 @@ public:
             return 0;
         }
         Posted entry{message, {}};
-        if (message == WM_OPEN_GAME && wParam != 0) {
-            char* request = reinterpret_cast<char*>(wParam);
-            entry.request = request;
-            delete[] request;
+        if (message == WM_OPEN_GAME) {
+            if (const std::unique_ptr<std::string> request = requests.Take(wParam))
+                entry.request = *request;
         }
         posted.push_back(entry);
         handled = TRUE;
@@ -56,6 +59,7 @@ public:
         return dynamic_cast<T*>(m_PaintManager.FindControl(name));
     }
 
+    OpenGameRequests requests;
     std::vector<Posted> posted;
     bool destroyed = false;
 };

@@ -75,6 +75,23 @@ bool ParseIntegerList(std::string_view text, int* values, int count)
     return true;
 }
 
+bool ParseCoordinate(std::string_view text, int& value)
+{
+    if (!ParseInteger(text, value))
+        return false;
+    value = ClampCoordinate(value);
+    return true;
+}
+
+bool ParseCoordinateList(std::string_view text, int* values, int count)
+{
+    if (!ParseIntegerList(text, values, count))
+        return false;
+    for (int i = 0; i < count; ++i)
+        values[i] = ClampCoordinate(values[i]);
+    return true;
+}
+
 bool ParseColor(std::string_view text, uint32_t& argb)
 {
     text = Trim(text);
@@ -136,7 +153,7 @@ bool ParsePicture(std::string_view text, PictureRef& picture)
             haveFile = true;
         } else if (key == "corner") {
             int margins[4];
-            if (!ParseIntegerList(value, margins, 4))
+            if (!ParseCoordinateList(value, margins, 4))
                 return false;
             for (int margin : margins)
                 if (margin < 0)

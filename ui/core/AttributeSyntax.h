@@ -12,11 +12,16 @@
 bool ParseInteger(std::string_view text, int& value);
 // Exactly `count` integers separated by commas (blanks around them allowed).
 bool ParseIntegerList(std::string_view text, int* values, int count);
+// Coordinates and sizes: as the two above, each number then held within
+// plus or minus kMaxCoordinate.
+bool ParseCoordinate(std::string_view text, int& value);
+bool ParseCoordinateList(std::string_view text, int* values, int count);
 bool ParseColor(std::string_view text, uint32_t& argb);
 bool ParseBool(std::string_view text, bool& value);
 
 // A picture reference: an archive file and the nine-grid margins whose
-// corners are drawn unscaled.  An empty file draws nothing.
+// corners are drawn unscaled.  An empty file draws nothing.  The margins are
+// read as coordinates.
 struct PictureRef {
     std::string file;  // UTF-8, as the archive names it
     UIRect corner;     // left, top, right, bottom margins

@@ -37,7 +37,7 @@ void CContainerUI::SetInternVisible(bool visible)
 void CContainerUI::SetPos(const UIRect& rect)
 {
     CControlUI::SetPos(rect);
-    LayoutChildren(rect);
+    LayoutChildren(m_rcItem);
     for (auto& item : m_items)
         if (item->IsFloat())
             PlaceFloat(*item);
@@ -54,10 +54,10 @@ void CContainerUI::LayoutChildren(const UIRect& inner)
 void CContainerUI::PlaceFloat(CControlUI& child)
 {
     const UIPoint xy = child.GetFixedXY();
-    const int left = m_rcItem.left + xy.x;
-    const int top = m_rcItem.top + xy.y;
-    child.SetPos(UIRect{left, top, left + std::max(0, child.GetFixedWidth()),
-                        top + std::max(0, child.GetFixedHeight())});
+    const long long left = static_cast<long long>(m_rcItem.left) + xy.x;
+    const long long top = static_cast<long long>(m_rcItem.top) + xy.y;
+    child.SetPos(UIRect::Clamped(left, top, left + std::max(0, child.GetFixedWidth()),
+                                 top + std::max(0, child.GetFixedHeight())));
 }
 
 CControlUI* CContainerUI::FindControlAt(UIPoint point)
@@ -108,6 +108,8 @@ namespace {
 // first, the rest shared equally by the children without one (integer
 // division, never below 0; a remainder stays empty at the far end).
 // Across the axis each child gets its fixed extent or the whole area.
+// Sums are taken in 64 bits: any number of children may each have the
+// largest extent.
 void StackChildren(std::vector<std::unique_ptr<CControlUI>>& items, const UIRect& inner, bool vertical)
 {
     const auto along = [vertical](const CControlUI& item) {
@@ -116,8 +118,8 @@ void StackChildren(std::vector<std::unique_ptr<CControlUI>>& items, const UIRect
     const auto across = [vertical](const CControlUI& item) {
         return vertical ? item.GetFixedWidth() : item.GetFixedHeight();
     };
-    int fixedTotal = 0;
-    int flexible = 0;
+    long long fixedTotal = 0;
+    long long flexible = 0;
     for (auto& item : items) {
         if (!item->IsVisible() || item->IsFloat())
             continue;
@@ -126,19 +128,19 @@ void StackChildren(std::vector<std::unique_ptr<CControlUI>>& items, const UIRect
         else
             ++flexible;
     }
-    const int available = vertical ? inner.Height() : inner.Width();
-    const int share = flexible == 0 ? 0 : std::max(0, (available - fixedTotal) / flexible);
-    const int fullAcross = vertical ? inner.Width() : inner.Height();
-    int at = vertical ? inner.top : inner.left;
+    const long long available = vertical ? inner.Height() : inner.Width();
+    const long long share = flexible == 0 ? 0 : std::max(0LL, (available - fixedTotal) / flexible);
+    const long long fullAcross = vertical ? inner.Width() : inner.Height();
+    long long at = vertical ? inner.top : inner.left;
     for (auto& item : items) {
         if (!item->IsVisible() || item->IsFloat())
             continue;
-        const int length = along(*item) > 0 ? along(*item) : share;
-        const int breadth = across(*item) > 0 ? across(*item) : fullAcross;
+        const long long length = along(*item) > 0 ? along(*item) : share;
+        const long long breadth = across(*item) > 0 ? across(*item) : fullAcross;
         if (vertical)
-            item->SetPos(UIRect{inner.left, at, inner.left + breadth, at + length});
+            item->SetPos(UIRect::Clamped(inner.left, at, inner.left + breadth, at + length));
         else
-            item->SetPos(UIRect{at, inner.top, at + length, inner.top + breadth});
+            item->SetPos(UIRect::Clamped(at, inner.top, at + length, inner.top + breadth));
         at += length;
     }
 }

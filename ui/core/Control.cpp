@@ -8,10 +8,10 @@ void CControlUI::SetAttribute(std::string_view name, std::string_view value)
         SetText(Utf8ToWide(value));
     } else if (name == "pos") {
         int pos[4];
-        if (!ParseIntegerList(value, pos, 4))
+        if (!ParseCoordinateList(value, pos, 4))
             return;
         // The fixed position is (l, t); a negative l or t takes (r, b).
-        // The size is always r - l by b - t.
+        // The size is always r - l by b - t (held like the rest).
         if (pos[0] < 0 || pos[1] < 0)
             SetFixedXY(UIPoint{pos[2], pos[3]});
         else
@@ -20,11 +20,11 @@ void CControlUI::SetAttribute(std::string_view name, std::string_view value)
         SetFixedHeight(pos[3] - pos[1]);
     } else if (name == "width") {
         int width;
-        if (ParseInteger(value, width))
+        if (ParseCoordinate(value, width))
             SetFixedWidth(width);
     } else if (name == "height") {
         int height;
-        if (ParseInteger(value, height))
+        if (ParseCoordinate(value, height))
             SetFixedHeight(height);
     } else if (name == "float") {
         bool isFloat;
@@ -59,28 +59,29 @@ void CControlUI::SetText(const std::wstring& text)
 
 void CControlUI::SetPos(const UIRect& rect)
 {
-    if (m_rcItem == rect)
+    const UIRect held = UIRect::Clamped(rect.left, rect.top, rect.right, rect.bottom);
+    if (m_rcItem == held)
         return;
     Invalidate();
-    m_rcItem = rect;
+    m_rcItem = held;
     Invalidate();
 }
 
 void CControlUI::SetFixedXY(UIPoint point)
 {
-    m_xyFixed = point;
+    m_xyFixed = UIPoint{ClampCoordinate(point.x), ClampCoordinate(point.y)};
     NeedParentUpdate();
 }
 
 void CControlUI::SetFixedWidth(int width)
 {
-    m_cxyFixed.cx = width;
+    m_cxyFixed.cx = ClampCoordinate(width);
     NeedParentUpdate();
 }
 
 void CControlUI::SetFixedHeight(int height)
 {
-    m_cxyFixed.cy = height;
+    m_cxyFixed.cy = ClampCoordinate(height);
     NeedParentUpdate();
 }
 

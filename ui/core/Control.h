@@ -54,6 +54,8 @@ public:
     virtual void SetText(const std::wstring& text);
 
     const UIRect& GetPos() const { return m_rcItem; }
+    // Positions, fixed positions and fixed sizes are held within
+    // kMaxCoordinate, whatever the skin or the caller gives.
     virtual void SetPos(const UIRect& rect);
 
     UIPoint GetFixedXY() const { return m_xyFixed; }

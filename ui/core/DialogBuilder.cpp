@@ -6,17 +6,19 @@
 
 namespace {
 
+// Sizes and rectangles of the window are coordinates: held within
+// kMaxCoordinate like those of the controls.
 void ReadSize(std::string_view value, UISize& size)
 {
     int values[2];
-    if (ParseIntegerList(value, values, 2))
+    if (ParseCoordinateList(value, values, 2))
         size = UISize{values[0], values[1]};
 }
 
 void ReadRect(std::string_view value, UIRect& rect)
 {
     int values[4];
-    if (ParseIntegerList(value, values, 4))
+    if (ParseCoordinateList(value, values, 4))
         rect = UIRect{values[0], values[1], values[2], values[3]};
 }
 
@@ -39,7 +41,7 @@ void AddFont(const MarkupNode& node, BuiltSkin& skin)
     bool isDefault = false;
     for (const auto& [name, value] : node.attributes) {
         if (name == "name") font.name = Utf8ToWide(value);
-        else if (name == "size") ParseInteger(value, font.size);
+        else if (name == "size") ParseCoordinate(value, font.size);
         else if (name == "bold") ParseBool(value, font.bold);
         else if (name == "underline") ParseBool(value, font.underline);
         else if (name == "italic") ParseBool(value, font.italic);

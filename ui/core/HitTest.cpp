@@ -15,11 +15,14 @@ bool IsCaptionExemptClass(const wchar_t* controlClass)
 HitArea DecideHitArea(UIPoint point, UISize client, const UIRect& sizebox, const UIRect& caption, bool maximized,
                       const CControlUI* under)
 {
+    // In 64 bits: the window's size and the skin's borders may be any int.
+    const long long x = point.x;
+    const long long y = point.y;
     if (!maximized) {
-        const bool left = point.x < sizebox.left;
-        const bool right = point.x >= client.cx - sizebox.right;
-        const bool top = point.y < sizebox.top;
-        const bool bottom = point.y >= client.cy - sizebox.bottom;
+        const bool left = x < sizebox.left;
+        const bool right = x >= static_cast<long long>(client.cx) - sizebox.right;
+        const bool top = y < sizebox.top;
+        const bool bottom = y >= static_cast<long long>(client.cy) - sizebox.bottom;
         if (top && left) return HitArea::TopLeft;
         if (top && right) return HitArea::TopRight;
         if (bottom && left) return HitArea::BottomLeft;
@@ -29,8 +32,8 @@ HitArea DecideHitArea(UIPoint point, UISize client, const UIRect& sizebox, const
         if (left) return HitArea::Left;
         if (right) return HitArea::Right;
     }
-    const bool inCaption = point.x >= caption.left && point.x < client.cx - caption.right &&
-                           point.y >= caption.top && point.y < caption.bottom;
+    const bool inCaption = x >= caption.left && x < static_cast<long long>(client.cx) - caption.right &&
+                           y >= caption.top && y < caption.bottom;
     if (inCaption && under && !IsCaptionExemptClass(under->GetClass()))
         return HitArea::Caption;
     return HitArea::Client;

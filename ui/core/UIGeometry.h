@@ -1,6 +1,18 @@
 #pragma once
 // Rectangles, sizes and points of the control tree, in client pixels.
 #include <algorithm>
+#include <climits>
+
+// Coordinates and sizes read from a skin, and the rectangles the layout
+// makes of them, stay within plus or minus this many pixels: far beyond any
+// screen, and far enough inside the range of int that sums of a few of them
+// cannot overflow.
+constexpr int kMaxCoordinate = 100000;
+
+inline int ClampCoordinate(long long value)
+{
+    return static_cast<int>(std::clamp<long long>(value, -kMaxCoordinate, kMaxCoordinate));
+}
 
 struct UIPoint {
     int x = 0;
@@ -18,8 +30,10 @@ struct UIRect {
     int right = 0;
     int bottom = 0;
 
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
+    // Exact for rectangles within kMaxCoordinate; held within the range of
+    // int for any other.
+    int Width() const { return Saturate(static_cast<long long>(right) - left); }
+    int Height() const { return Saturate(static_cast<long long>(bottom) - top); }
     bool IsEmpty() const { return right <= left || bottom <= top; }
     bool Contains(UIPoint point) const
     {
@@ -38,4 +52,13 @@ struct UIRect {
         return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
     }
     bool operator!=(const UIRect& other) const { return !(*this == other); }
+
+    // A rectangle whose coordinates are held within kMaxCoordinate.
+    static UIRect Clamped(long long left, long long top, long long right, long long bottom)
+    {
+        return UIRect{ClampCoordinate(left), ClampCoordinate(top), ClampCoordinate(right), ClampCoordinate(bottom)};
+    }
+
+private:
+    static int Saturate(long long value) { return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX)); }
 };

@@ -2,7 +2,10 @@
 // "Korvane" (or the title given as its second argument) and appends one
 // line per message of interest to the file named by its first argument
 // (a third argument "hang" makes it stop answering after recording the
-// first WM_COPYDATA, as a hung platform client would):
+// first WM_COPYDATA, as a hung platform client would; "busy" makes it
+// answer that first one only after 4.5 s, as a client busy with something
+// else answers late).  It paints its name, so that a screenshot shows
+// which window it is:
 //
 //     copydata <dwData> <cbData> <hex of the data block>
 //     message <number> <wParam> <lParam>       (1348 and 0x543)
@@ -20,6 +23,26 @@ namespace {
 std::wstring g_recordPath;
 std::wstring g_title = L"Korvane";
 bool g_hang = false;
+bool g_busy = false;
+bool g_answeredOnce = false;
+
+void PaintName(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    HFONT font = CreateFontW(28, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial");
+    HGDIOBJ previous = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0x20, 0x40, 0x80));
+    DrawTextW(dc, g_title.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    EndPaint(window, &paint);
+}
 
 void Append(const std::string& line)
 {
@@ -51,6 +74,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         Append(line + "\n");
         if (g_hang)
             Sleep(60000);
+        if (g_busy && !g_answeredOnce)
+            Sleep(4500);
+        g_answeredOnce = true;
         return TRUE;
     }
     case WM_USER + 324:  // the launcher is up
@@ -58,6 +84,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         std::snprintf(text, sizeof text, "message %u %lu %ld\n", message, static_cast<unsigned long>(wParam),
                       static_cast<long>(lParam));
         Append(text);
+        return 0;
+    case WM_PAINT:
+        PaintName(window);
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
@@ -77,8 +106,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
             g_recordPath = arguments[1];
         if (count > 2)
             g_title = arguments[2];
-        if (count > 3)
+        if (count > 3) {
             g_hang = lstrcmpW(arguments[3], L"hang") == 0;
+            g_busy = lstrcmpW(arguments[3], L"busy") == 0;
+        }
         LocalFree(arguments);
     }
     WNDCLASSW windowClass = {};
