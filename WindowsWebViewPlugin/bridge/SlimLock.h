@@ -4,9 +4,9 @@
 // lock and its condition variable, which wait on an address and need no
 // kernel object; the standard ones of the toolchain sit on kernel events, and
 // under Wine every contended lock, every wait and every wake-up of those is a
-// round trip to the server that all processes of the prefix share, which is
-// what kept engine calls in the tail for milliseconds.  Elsewhere (native
-// builds and their sanitizers) they are the standard ones.
+// round trip to the server that all processes of the prefix share, the same
+// server that carries every pipe write.  Elsewhere (native builds and their
+// sanitizers) they are the standard ones.
 #include <chrono>
 #include <mutex>
 
