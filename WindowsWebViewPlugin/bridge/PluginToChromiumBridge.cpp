@@ -29,24 +29,6 @@ private:
     bool previous;
 };
 
-// Logs what escapes `body` instead of letting it end the thread.
-template <typename Body>
-void logFailures(const char* where, Body body) noexcept {
-    try {
-        body();
-    } catch (const std::exception& exception) {
-        try {
-            logError(std::string(where) + exception.what());
-        } catch (...) {
-        }
-    } catch (...) {
-        try {
-            logError(std::string(where) + "unknown exception");
-        } catch (...) {
-        }
-    }
-}
-
 // A text has at most as many UTF-16 units as UTF-8 bytes, so only a long one
 // needs counting, and every unit takes at most three bytes, so a very long
 // one needs no counting either.

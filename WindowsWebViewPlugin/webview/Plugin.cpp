@@ -92,24 +92,6 @@ thread_local bool onBridgeThread = false;
 
 void PluginBridgeHost::markBridgeThread() { onBridgeThread = true; }
 
-// Runs `body`, logging what escapes it instead of letting it end a thread.
-template <typename Body>
-void logFailures(const char* where, Body body) noexcept {
-    try {
-        body();
-    } catch (const std::exception& exception) {
-        try {
-            logError(std::string(where) + exception.what());
-        } catch (...) {
-        }
-    } catch (...) {
-        try {
-            logError(std::string(where) + "unknown exception");
-        } catch (...) {
-        }
-    }
-}
-
 // The reset, in this order: the bridge shuts down while it
 // is still the instance (so browserProcessIsRunning stays true, setters
 // refuse and no command starts a second browser process meanwhile); only
