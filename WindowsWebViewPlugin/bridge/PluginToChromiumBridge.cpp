@@ -16,6 +16,10 @@ std::atomic<long long> startupLimitMs{PluginToChromiumBridge::kDefaultStartupLim
 // process to read, which may be waiting for us to read.
 thread_local bool mustNotWaitForRoom = false;
 
+// A batch of up to this many messages leaves its deque's index to the next
+// one; a longer one gives it back.
+constexpr size_t kBatchKeptIndex = 4096;
+
 class NoWaitingForRoom {
 public:
     NoWaitingForRoom() : previous(mustNotWaitForRoom) { mustNotWaitForRoom = true; }
@@ -24,24 +28,6 @@ public:
 private:
     bool previous;
 };
-
-// Logs what escapes `body` instead of letting it end the thread.
-template <typename Body>
-void logFailures(const char* where, Body body) noexcept {
-    try {
-        body();
-    } catch (const std::exception& exception) {
-        try {
-            logError(std::string(where) + exception.what());
-        } catch (...) {
-        }
-    } catch (...) {
-        try {
-            logError(std::string(where) + "unknown exception");
-        } catch (...) {
-        }
-    }
-}
 
 // A text has at most as many UTF-16 units as UTF-8 bytes, so only a long one
 // needs counting, and every unit takes at most three bytes, so a very long
@@ -70,14 +56,14 @@ bool PluginToChromiumBridge::start() {
         return false;
     }
     {
-        std::lock_guard<std::mutex> lock(queueMutex);
+        std::lock_guard<SlimMutex> lock(queueMutex);
         if (stopped) return true;  // reset before it started: nothing to start
         startupLimit = std::chrono::milliseconds(startupLimitMs.load());
         startupDeadline = std::chrono::steady_clock::now() + startupLimit;
     }
     if (!startTransport()) return false;
     try {
-        std::lock_guard<std::mutex> lock(queueMutex);
+        std::lock_guard<SlimMutex> lock(queueMutex);
         if (stopped) return true;
         // The writer holds the bridge until it ends: a reset made on it (the
         // start-up limit) must not free the bridge under its feet.
@@ -86,7 +72,7 @@ bool PluginToChromiumBridge::start() {
             mustNotWaitForRoom = true;
             logFailures("[WindowsPluginToChromiumBridge] The writer failed: ", [&] { self->runWriter(); });
             {
-                std::lock_guard<std::mutex> ended(self->queueMutex);
+                std::lock_guard<SlimMutex> ended(self->queueMutex);
                 self->writerEnded = true;
             }
             self->queueChanged.notify_all();
@@ -100,7 +86,7 @@ bool PluginToChromiumBridge::start() {
 
 void PluginToChromiumBridge::sendMessage(std::string text) {
     const size_t size = text.size();
-    std::unique_lock<std::mutex> lock(queueMutex);
+    std::unique_lock<SlimMutex> lock(queueMutex);
     const auto refused = [this] { return terminating || stopped || peerGone; };
     const auto overLimit = [&] {
         const size_t bytes = queueBytes.load();
@@ -124,7 +110,8 @@ void PluginToChromiumBridge::sendMessage(std::string text) {
 // The writer thread.  Takes the whole queue at once and writes it outside
 // the lock; sleeps while there is nothing to write.
 void PluginToChromiumBridge::runWriter() {
-    std::unique_lock<std::mutex> lock(queueMutex);
+    std::deque<std::string> batch;
+    std::unique_lock<SlimMutex> lock(queueMutex);
     for (;;) {
         if (stopped) return;
         if (!processInitialized) {
@@ -156,7 +143,9 @@ void PluginToChromiumBridge::runWriter() {
             writerWaiting = false;
             continue;
         }
-        std::deque<std::string> batch;
+        // The queue left behind is the emptied deque of the last batch, which
+        // kept one block: senders append a short batch without allocating
+        // under the lock.
         batch.swap(queue);
         lock.unlock();
         bool gone = false;
@@ -165,8 +154,13 @@ void PluginToChromiumBridge::runWriter() {
             messagesWritten.fetch_add(1);
             releaseRoom(text.size());
         }
-        // Freed here, so that a queue that drains gives its memory back.
-        batch = std::deque<std::string>();
+        // The texts are freed here, so that a queue that drains gives its
+        // memory back; only a long batch's index goes with them, as the
+        // short one's is all that a steady flow needs.
+        if (batch.size() > kBatchKeptIndex)
+            batch = std::deque<std::string>();
+        else
+            batch.clear();
         lock.lock();
         if (gone) {
             // The browser process is gone: from now on sendMessage refuses
@@ -208,7 +202,7 @@ void PluginToChromiumBridge::releaseRoom(size_t bytes) {
     if (roomWaiters.load() == 0) return;
     // A sender counts itself before it looks at the bytes, under the lock:
     // taking the lock here means it is either still to look or waiting.
-    { std::lock_guard<std::mutex> lock(queueMutex); }
+    { std::lock_guard<SlimMutex> lock(queueMutex); }
     roomAvailable.notify_all();
 }
 
@@ -221,7 +215,7 @@ bool PluginToChromiumBridge::writePipeText(std::string_view text) {
 
 void PluginToChromiumBridge::shutdown() {
     {
-        std::lock_guard<std::mutex> lock(queueMutex);
+        std::lock_guard<SlimMutex> lock(queueMutex);
         stopped = true;
         messagesWritten.fetch_add(queue.size());
         queue = std::deque<std::string>();
@@ -236,7 +230,7 @@ void PluginToChromiumBridge::shutdown() {
 // Waits for the writer to end, waking a write that waits for the pipe; on
 // the writer itself (a reset made by the start-up limit) it is let go.
 void PluginToChromiumBridge::stopWriter() {
-    std::unique_lock<std::mutex> lock(queueMutex);
+    std::unique_lock<SlimMutex> lock(queueMutex);
     if (!writer.joinable()) return;
     if (writer.get_id() == std::this_thread::get_id()) {
         writer.detach();
@@ -253,12 +247,12 @@ void PluginToChromiumBridge::stopWriter() {
 }
 
 bool PluginToChromiumBridge::isProcessInitialized() {
-    std::lock_guard<std::mutex> lock(queueMutex);
+    std::lock_guard<SlimMutex> lock(queueMutex);
     return processInitialized && messagesWritten.load() >= heldBackEnd;
 }
 
 bool PluginToChromiumBridge::hasWrittenEverythingQueued() {
-    std::lock_guard<std::mutex> lock(queueMutex);
+    std::lock_guard<SlimMutex> lock(queueMutex);
     return !processInitialized || stopped || peerGone || messagesWritten.load() >= messagesQueued;
 }
 
@@ -268,7 +262,7 @@ void PluginToChromiumBridge::handleIncomingMessage(const std::string& text) {
         startHeartbeat();
         bool wakeWriter = false;
         {
-            std::lock_guard<std::mutex> lock(queueMutex);
+            std::lock_guard<SlimMutex> lock(queueMutex);
             if (!processInitialized) {
                 processInitialized = true;
                 heldBackEnd = messagesQueued;
@@ -338,7 +332,7 @@ void PluginToChromiumBridge::terminate() {
     {
         // Behind everything handed over before it, and the last message
         // this bridge takes; it does not wait for room.
-        std::lock_guard<std::mutex> lock(queueMutex);
+        std::lock_guard<SlimMutex> lock(queueMutex);
         if (!terminating && !stopped && !peerGone) {
             static const std::string request = "{\"type\": 47}";
             queue.push_back(request);

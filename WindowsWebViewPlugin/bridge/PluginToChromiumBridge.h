@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bridge/BridgeHost.h"
+#include "bridge/SlimLock.h"
 
 class PluginToChromiumBridge : public std::enable_shared_from_this<PluginToChromiumBridge> {
 public:
@@ -125,9 +126,9 @@ private:
     // Before "ProcessInitialized" the queue is the held-back list and the
     // writer leaves it alone; at "ProcessInitialized" it is simply the front
     // of the queue.
-    std::mutex queueMutex;
-    std::condition_variable queueChanged;   // wakes the writer
-    std::condition_variable roomAvailable;  // wakes senders over the byte limit
+    SlimMutex queueMutex;
+    SlimConditionVariable queueChanged;   // wakes the writer
+    SlimConditionVariable roomAvailable;  // wakes senders over the byte limit
     std::deque<std::string> queue;          // guarded by queueMutex
     bool processInitialized = false;        // guarded by queueMutex
     bool terminating = false;               // guarded by queueMutex: the terminate request is queued

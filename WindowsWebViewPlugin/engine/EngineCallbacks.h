@@ -2,6 +2,7 @@
 // The engine's seven callbacks and the plug-in's log path into the engine.
 // Texts handed to a callback are NUL-terminated UTF-8, valid during the call.
 #include <atomic>
+#include <exception>
 #include <string>
 
 #ifdef _WIN32
@@ -36,3 +37,24 @@ EngineCallbacks& engineCallbacks();
 void logInfo(const std::string& text);
 void logWarning(const std::string& text);
 void logError(const std::string& text);
+
+// Runs `body` and logs as an error whatever escapes it, `where` first, so
+// that a thread entry or a cleanup step ends with a log line instead of
+// ending the process.  The log call itself may throw (no memory): that is
+// swallowed too.
+template <typename Body>
+void logFailures(const char* where, Body body) noexcept {
+    try {
+        body();
+    } catch (const std::exception& exception) {
+        try {
+            logError(std::string(where) + exception.what());
+        } catch (...) {
+        }
+    } catch (...) {
+        try {
+            logError(std::string(where) + "unknown exception");
+        } catch (...) {
+        }
+    }
+}

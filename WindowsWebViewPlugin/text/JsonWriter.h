@@ -8,20 +8,50 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
-class JsonWriter : public rapidjson::Writer<rapidjson::StringBuffer> {
+// An output for the writer that appends to a std::string, so that a command
+// is written straight into the text that goes on to the queue: one
+// allocation when the string has been reserved, and no copy.
+class StringOutput {
 public:
-    explicit JsonWriter(rapidjson::StringBuffer& buffer) : rapidjson::Writer<rapidjson::StringBuffer>(buffer) {}
-
-    bool String(const Ch* text, rapidjson::SizeType length, bool copy = false) {
-        (void)copy;
-        Prefix(rapidjson::kStringType);
-        writeString(text, length);
-        return EndValue(true);
+    typedef char Ch;
+    explicit StringOutput(std::string& text) : text(text) {}
+    void Put(char c) { text.push_back(c); }
+    char* Push(size_t count) {
+        const size_t at = text.size();
+        text.resize(at + count);
+        return &text[at];
     }
-    bool Key(const Ch* text, rapidjson::SizeType length, bool copy = false) { return String(text, length, copy); }
+    void Flush() {}
 
 private:
+    std::string& text;
+};
+
+template <typename Output>
+class BasicJsonWriter : public rapidjson::Writer<Output> {
+    using Base = rapidjson::Writer<Output>;
+
+public:
+    // The writer's stack of nesting levels takes its memory from the one
+    // shared, stateless allocator instead of making an allocator of its own.
+    explicit BasicJsonWriter(Output& out) : Base(out, &levelAllocator()) {}
+
+    bool String(const char* text, rapidjson::SizeType length, bool copy = false) {
+        (void)copy;
+        this->Prefix(rapidjson::kStringType);
+        writeString(text, length);
+        return this->EndValue(true);
+    }
+    bool Key(const char* text, rapidjson::SizeType length, bool copy = false) { return String(text, length, copy); }
+
+private:
+    static rapidjson::CrtAllocator& levelAllocator() {
+        static rapidjson::CrtAllocator allocator;
+        return allocator;
+    }
+
     // Whether any byte of `word` is below `n` (at most 0x80).
     static bool hasByteBelow(uint32_t word, uint32_t n) {
         return ((word - 0x01010101u * n) & ~word & 0x80808080u) != 0;
@@ -31,7 +61,7 @@ private:
 
     void writeString(const char* text, size_t length) {
         static const char hexDigits[] = "0123456789ABCDEF";
-        rapidjson::StringBuffer& out = *os_;
+        Output& out = *this->os_;
         out.Put('"');
         size_t pos = 0;
         while (pos < length) {
@@ -71,3 +101,5 @@ private:
         out.Put('"');
     }
 };
+
+using JsonWriter = BasicJsonWriter<rapidjson::StringBuffer>;

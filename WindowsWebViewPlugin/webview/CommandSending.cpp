@@ -1,8 +1,5 @@
 #include "webview/CommandSending.h"
 
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
-
 #include <utility>
 
 #include "bridge/PluginToChromiumBridge.h"
@@ -10,9 +7,34 @@
 #include "text/JsonWriter.h"
 #include "webview/Plugin.h"
 
+namespace {
+
+// About the length of the command's text, so that it is written with one
+// allocation: the texts as they are, and room for the names, the numbers
+// and the punctuation.  A text that needs escapes grows the string once more.
+size_t expectedLength(const rapidjson::Value& value) {
+    if (value.IsString()) return value.GetStringLength() + 2;
+    if (value.IsObject()) {
+        size_t length = 2;
+        for (const auto& member : value.GetObject())
+            length += member.name.GetStringLength() + 4 + expectedLength(member.value);
+        return length;
+    }
+    if (value.IsArray()) {
+        size_t length = 2;
+        for (const auto& element : value.GetArray()) length += expectedLength(element) + 1;
+        return length;
+    }
+    return 24;  // a number, true, false or null
+}
+
+}  // namespace
+
 std::string serializeCommand(const rapidjson::Document& command) {
-    rapidjson::StringBuffer buffer;
-    JsonWriter writer(buffer);
+    std::string text;
+    text.reserve(expectedLength(command));
+    StringOutput output(text);
+    BasicJsonWriter<StringOutput> writer(output);
     // The writer stops at a number JSON cannot hold (NaN, infinity); half a
     // command must never reach the browser process.
     if (!command.Accept(writer)) {
@@ -21,7 +43,7 @@ std::string serializeCommand(const rapidjson::Document& command) {
                  std::to_string(type != command.MemberEnd() && type->value.IsInt() ? type->value.GetInt() : -1));
         return {};
     }
-    return std::string(buffer.GetString(), buffer.GetSize());
+    return text;
 }
 
 void sendCommand(const rapidjson::Document& command) {

@@ -4,12 +4,15 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <shared_mutex>
 #include <thread>
+#include <utility>
 
 #include "bridge/BridgeHost.h"
 #include "bridge/BrowserOptions.h"
 #include "bridge/PlatformBridge.h"
 #include "bridge/PluginToChromiumBridge.h"
+#include "bridge/SlimLock.h"
 #include "engine/EngineCallbacks.h"
 #include "engine/GraphicsManager.h"
 #include "webview/WebViewMessages.h"
@@ -43,13 +46,43 @@ struct PluginState {
     // browserOptionsMutex(), then the registry's mutex.
     std::mutex resetMutex;
     std::condition_variable resetFinished;
-    std::shared_ptr<PluginToChromiumBridge> instance;  // atomic_load/atomic_store; stored under resetMutex
     bool resetRunning = false;                         // guarded by resetMutex
     bool terminationPending = false;                   // guarded by resetMutex
     std::shared_ptr<std::atomic<bool>> watchdogToken;  // guarded by resetMutex
     PluginBridgeHost host;
+
+    // The instance and whether a reset runs, as every engine call reads them:
+    // under instanceLock, shared to read and exclusive to change, which is
+    // done under resetMutex as well.  instanceLock is taken last and nothing
+    // else is taken or called while it is held, so a reader holds it only for
+    // the copy and never waits for anything but another copy or a change.
+    SlimMutex instanceLock;
+    std::shared_ptr<PluginToChromiumBridge> instance;  // guarded by instanceLock
+    bool instanceResetting = false;                    // guarded by instanceLock; mirrors resetRunning
 };
 PluginState& state = *new PluginState;
+
+std::shared_ptr<PluginToChromiumBridge> readInstance() {
+    std::shared_lock<SlimMutex> lock(state.instanceLock);
+    return state.instance;
+}
+
+// Under resetMutex.
+void storeInstance(std::shared_ptr<PluginToChromiumBridge> bridge) {
+    std::shared_ptr<PluginToChromiumBridge> previous;
+    {
+        std::lock_guard<SlimMutex> lock(state.instanceLock);
+        previous = std::exchange(state.instance, std::move(bridge));
+    }
+    // `previous` is let go of outside instanceLock: its destructor may run.
+}
+
+// Under resetMutex.
+void setResetRunning(bool running) {
+    state.resetRunning = running;
+    std::lock_guard<SlimMutex> lock(state.instanceLock);
+    state.instanceResetting = running;
+}
 
 // How long a termination may take before the watchdog resets by itself.
 constexpr long long kTerminationWatchdogDelayMs = 4000;
@@ -58,24 +91,6 @@ std::atomic<BridgeFactory> bridgeFactory{&createPlatformBridge};
 thread_local bool onBridgeThread = false;
 
 void PluginBridgeHost::markBridgeThread() { onBridgeThread = true; }
-
-// Runs `body`, logging what escapes it instead of letting it end a thread.
-template <typename Body>
-void logFailures(const char* where, Body body) noexcept {
-    try {
-        body();
-    } catch (const std::exception& exception) {
-        try {
-            logError(std::string(where) + exception.what());
-        } catch (...) {
-        }
-    } catch (...) {
-        try {
-            logError(std::string(where) + "unknown exception");
-        } catch (...) {
-        }
-    }
-}
 
 // The reset, in this order: the bridge shuts down while it
 // is still the instance (so browserProcessIsRunning stays true, setters
@@ -90,20 +105,20 @@ void resetPluginIf(bool quiet, const std::shared_ptr<std::atomic<bool>>& require
     {
         std::unique_lock<std::mutex> lock(state.resetMutex);
         if (requiredToken && (!requiredToken->load() || !state.terminationPending)) return;
-        if (requiredBridge && (state.resetRunning || std::atomic_load(&state.instance).get() != requiredBridge)) return;
+        if (requiredBridge && (state.resetRunning || readInstance().get() != requiredBridge)) return;
         if (state.resetRunning) {
             // A bridge thread must not wait: the running reset waits for it.
             // That reset leaves the same state behind.
             if (onBridgeThread) return;
             state.resetFinished.wait(lock, [] { return !state.resetRunning; });
         }
-        state.resetRunning = true;
+        setResetRunning(true);
         state.terminationPending = false;
         if (state.watchdogToken) {
             state.watchdogToken->exchange(false);
             state.watchdogToken.reset();
         }
-        bridge = std::atomic_load(&state.instance);
+        bridge = readInstance();
     }
     if (bridge) {
         // Ends the threads and the browser process now; the storage goes
@@ -114,11 +129,11 @@ void resetPluginIf(bool quiet, const std::shared_ptr<std::atomic<bool>>& require
         std::lock_guard<std::mutex> lock(state.resetMutex);
         {
             std::lock_guard<std::mutex> optionsLock(browserOptionsMutex());
-            std::atomic_store(&state.instance, std::shared_ptr<PluginToChromiumBridge>());
+            storeInstance(nullptr);
             browserOptions() = BrowserOptions{};
         }
         webViewRegistry().clear();
-        state.resetRunning = false;
+        setResetRunning(false);
     }
     state.resetFinished.notify_all();
     bridge.reset();
@@ -131,7 +146,7 @@ void resetPluginIf(bool quiet, const std::shared_ptr<std::atomic<bool>>& require
 
 void setBridgeFactory(BridgeFactory factory) { bridgeFactory = factory; }
 
-std::shared_ptr<PluginToChromiumBridge> bridgeInstance() { return std::atomic_load(&state.instance); }
+std::shared_ptr<PluginToChromiumBridge> bridgeInstance() { return readInstance(); }
 
 void resetPlugin(bool quiet) { resetPluginIf(quiet, nullptr, nullptr); }
 
@@ -143,7 +158,7 @@ BridgeHost& bridgeHost() { return state.host; }
 
 bool setBrowserOptionsWhileStopped(const std::function<void(BrowserOptions&)>& store) {
     std::lock_guard<std::mutex> lock(browserOptionsMutex());
-    if (std::atomic_load(&state.instance)) return false;
+    if (readInstance()) return false;
     store(browserOptions());
     return true;
 }
@@ -165,7 +180,7 @@ std::shared_ptr<std::atomic<bool>> PluginBridgeHost::beginTermination(const Plug
         // A reset under way has already cleared terminationPending and the
         // token, and would not clear what is armed now: 4 s later the
         // watchdog would reset whichever bridge is current by then.
-        if (state.resetRunning || std::atomic_load(&state.instance).get() != bridge) {
+        if (state.resetRunning || readInstance().get() != bridge) {
             token.reset();
         } else {
             state.terminationPending = true;
@@ -196,8 +211,14 @@ void PluginBridgeHost::startTerminationWatchdog(std::shared_ptr<std::atomic<bool
 
 std::shared_ptr<PluginToChromiumBridge> bridgeInstanceOrNew(std::shared_ptr<PluginToChromiumBridge>& created,
                                                             bool& droppedDuringReset) {
-    std::shared_ptr<PluginToChromiumBridge> bridge;
     droppedDuringReset = false;
+    {
+        // The common case, a bridge that runs and no reset, without
+        // resetMutex, which every engine thread would otherwise queue on.
+        std::shared_lock<SlimMutex> lock(state.instanceLock);
+        if (state.instance && !state.instanceResetting) return state.instance;
+    }
+    std::shared_ptr<PluginToChromiumBridge> bridge;
     {
         // Under the lock, so that the engine's thread and the render thread
         // never start two browser processes.  A reset that runs is waited
@@ -212,12 +233,12 @@ std::shared_ptr<PluginToChromiumBridge> bridgeInstanceOrNew(std::shared_ptr<Plug
             }
             state.resetFinished.wait(lock, [] { return !state.resetRunning; });
         }
-        bridge = std::atomic_load(&state.instance);
+        bridge = readInstance();
         if (!bridge) {
             created = bridgeFactory.load()(state.host);
             if (created) {
                 std::lock_guard<std::mutex> optionsLock(browserOptionsMutex());
-                std::atomic_store(&state.instance, created);
+                storeInstance(created);
             }
             bridge = created;
         }

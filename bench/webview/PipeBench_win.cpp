@@ -13,7 +13,9 @@
 //  - the same load once the browser process is up and answering every
 //    command: how long each call holds its thread (mean, p50, p99, p99.9,
 //    longest), the round-trip rate, and whether every answer came back once
-//    and in its thread's order.
+//    and in its thread's order; beside it, as its baseline, the same threads
+//    timing a private computation, which shows the tail the machine's
+//    scheduler alone gives such a load.
 #include <windows.h>
 
 #include <algorithm>
@@ -319,10 +321,66 @@ LiveFigures runLiveFlood(const std::wstring& dll) {
     return figures;
 }
 
+// The baseline of the engine-call figures: the same 8 threads time 10 000
+// calls each of a private computation that shares nothing (no lock, no
+// allocation), about as long as a typical cookie call.  Its tail is what
+// the machine's scheduler alone does to a thread that is inside a timed call
+// nearly all the time: a thread taken off its processor in the middle of a
+// call holds that call for a time slice or more.
+std::vector<double> runSchedulerBaseline() {
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false};
+    std::vector<std::vector<double>> times(kFloodThreads, std::vector<double>(kFloodPerThread));
+    std::atomic<unsigned> sink{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kFloodThreads; ++t) {
+        threads.emplace_back([&, t] {
+            ++ready;
+            while (!go) Sleep(0);
+            unsigned hash = 2166136261u + static_cast<unsigned>(t);
+            for (int i = 0; i < kFloodPerThread; ++i) {
+                const double start = now();
+                for (int round = 0; round < 400; ++round) hash = (hash ^ static_cast<unsigned>(round + i)) * 16777619u;
+                times[t][i] = (now() - start) * 1000.0;
+            }
+            sink += hash;
+        });
+    }
+    while (ready < kFloodThreads) Sleep(0);
+    go = true;
+    for (auto& thread : threads) thread.join();
+    std::vector<double> callMs;
+    for (auto& perThread : times) callMs.insert(callMs.end(), perThread.begin(), perThread.end());
+    std::sort(callMs.begin(), callMs.end());
+    return callMs;
+}
+
 double percentile(const std::vector<double>& sorted, double fraction) {
     if (sorted.empty()) return 0;
     const size_t at = std::min(sorted.size() - 1, static_cast<size_t>(fraction * static_cast<double>(sorted.size())));
     return sorted[at];
+}
+
+void printCallTimes(const char* what, const std::vector<double>& callMs) {
+    double sum = 0;
+    int overOneMs = 0;
+    for (double ms : callMs) {
+        sum += ms;
+        overOneMs += ms > 1.0;
+    }
+    std::printf("%s, %d threads x %d: mean %.1f us, p50 %.1f us, p99 %.1f us, p99.9 %.1f us, longest %.2f ms, "
+                "%d calls over 1 ms\n",
+                what, kFloodThreads, kFloodPerThread, callMs.empty() ? 0.0 : sum / callMs.size() * 1000.0,
+                percentile(callMs, 0.5) * 1000.0, percentile(callMs, 0.99) * 1000.0, percentile(callMs, 0.999) * 1000.0,
+                callMs.empty() ? 0.0 : callMs.back(), overOneMs);
+}
+
+void printLive(const LiveFigures& live, const std::vector<double>& baseline) {
+    printCallTimes("engine calls held by cookie commands with the browser process up and answering", live.callMs);
+    printCallTimes("  baseline: the same threads timing a private computation that shares nothing", baseline);
+    std::printf("  %.0f round trips per second (%d answers in %.2f s); lost %d, duplicated %d, out of their thread's "
+                "order %d\n",
+                live.answered / live.seconds, live.answered, live.seconds, live.lost, live.duplicates, live.outOfOrder);
 }
 
 // The same UTF-16 messages, written straight to a pipe of the same kind.
@@ -390,11 +448,25 @@ Figures runRaw(const std::wstring& executable) {
 
 }  // namespace
 
-int wmain() {
+// With no argument every figure; "throughput" or "live" runs only the
+// throughput and per-webview command figures or only the engine-call figures
+// with the browser process up, for runs that alternate two builds.
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring only = argc > 1 ? argv[1] : L"";
+    if (!only.empty() && only != L"throughput" && only != L"live") {
+        std::fprintf(stderr, "usage: webview_pipe_bench [throughput|live]\n");
+        return 2;
+    }
     const BenchLayout layout = makeBenchLayout(L"webview_bench");
     const std::wstring& dll = layout.dll;
     const std::wstring& executable = layout.executable;
     const std::wstring& script = layout.script;
+    if (only == L"live") {
+        writeScript(script, {"init", "norecord"});
+        const std::vector<double> baseline = runSchedulerBaseline();
+        printLive(runLiveFlood(dll), baseline);
+        return 0;
+    }
 
     std::vector<std::string> pluginScript = {"init", "waitfor " + std::to_string(kRoundTrips)};
     for (auto& line : throughputScript(kRoundTrips)) pluginScript.push_back(line);
@@ -429,11 +501,14 @@ int wmain() {
                     plugin.commandSeconds[p] / raw.commandSeconds[p]);
     }
 
+    if (only == L"throughput") return 0;
+
     writeScript(script, {"init", "noanswer", "norecord", "countonly",
                          "waitfor " + std::to_string(kFloodThreads * kFloodPerThread), doneMessage("flood")});
     const BlockFigures flood = runHeldBackFlood(dll);
 
     writeScript(script, {"init", "norecord"});
+    const std::vector<double> baseline = runSchedulerBaseline();
     const LiveFigures live = runLiveFlood(dll);
 
     std::sort(roundTrips.begin(), roundTrips.end());
@@ -442,19 +517,6 @@ int wmain() {
     std::printf("engine calls blocked, %d threads x %d cookie commands from before the browser process is up: "
                 "longest %.1f ms, mean %.3f ms, %d calls over 1 ms; all delivered after %.2f s\n",
                 kFloodThreads, kFloodPerThread, flood.longestMs, flood.meanMs, flood.overOneMs, flood.deliveredSeconds);
-    double sum = 0;
-    int overOneMs = 0;
-    for (double ms : live.callMs) {
-        sum += ms;
-        overOneMs += ms > 1.0;
-    }
-    std::printf("engine calls held, %d threads x %d cookie commands with the browser process up and answering: "
-                "mean %.1f us, p50 %.1f us, p99 %.1f us, p99.9 %.1f us, longest %.2f ms, %d calls over 1 ms\n",
-                kFloodThreads, kFloodPerThread, sum / live.callMs.size() * 1000.0, percentile(live.callMs, 0.5) * 1000.0,
-                percentile(live.callMs, 0.99) * 1000.0, percentile(live.callMs, 0.999) * 1000.0,
-                live.callMs.empty() ? 0.0 : live.callMs.back(), overOneMs);
-    std::printf("  %.0f round trips per second (%d answers in %.2f s); lost %d, duplicated %d, out of their thread's "
-                "order %d\n",
-                live.answered / live.seconds, live.answered, live.seconds, live.lost, live.duplicates, live.outOfOrder);
+    printLive(live, baseline);
     return 0;
 }

@@ -8,9 +8,19 @@
 
 namespace {
 
-std::string written(const rapidjson::Document& document, bool withJsonWriter) {
+enum class Writer { Library, IntoBuffer, IntoString };
+
+std::string written(const rapidjson::Document& document, Writer which) {
+    if (which == Writer::IntoString) {
+        // Appended to what the string holds, as a command is written.
+        std::string text = "x";
+        StringOutput output(text);
+        BasicJsonWriter<StringOutput> writer(output);
+        document.Accept(writer);
+        return text.substr(1);
+    }
     rapidjson::StringBuffer buffer;
-    if (withJsonWriter) {
+    if (which == Writer::IntoBuffer) {
         JsonWriter writer(buffer);
         document.Accept(writer);
     } else {
@@ -38,8 +48,11 @@ TEST(JsonWriter, WritesWhatTheLibraryWriterWrites) {
                 .AddMember(rapidjson::StringRef(text.data(), text.size()), true, allocator)
                 .AddMember("text", rapidjson::StringRef(text.data(), text.size()), allocator)
                 .AddMember("list", list, allocator);
-            EXPECT_EQ(written(document, true), written(document, false))
-                << "byte " << static_cast<int>(static_cast<unsigned char>(piece)) << " after " << before;
+            const std::string expected = written(document, Writer::Library);
+            for (const Writer which : {Writer::IntoBuffer, Writer::IntoString})
+                EXPECT_EQ(written(document, which), expected)
+                    << "byte " << static_cast<int>(static_cast<unsigned char>(piece)) << " after " << before
+                    << (which == Writer::IntoString ? " into a string" : " into a buffer");
         }
     }
 }
