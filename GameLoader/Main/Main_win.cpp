@@ -17,6 +17,7 @@
 #include "Main/CrashDump_win.h"
 #include "Main/WindowMessages.h"
 #include "win/PaintManager_win.h"
+#include "win/PictureCache_win.h"
 #include "win/Shadow_win.h"
 #include "win/UILog.h"
 #include "win/UIWindow_win.h"
@@ -95,8 +96,12 @@ try {
         break;
     }
 
+    // From here on a window will be made: the picture codecs get ready on
+    // a worker while COM, the skin and the page start.
+    PrepareDecodingInBackground();
     if (FAILED(CoInitialize(nullptr))) {
         LOG_CALL(0, L"CoInitialize false");
+        ReleasePictures();
         return kExitNormal;
     }
 
@@ -108,6 +113,7 @@ try {
     auto* mainWindow = new (std::nothrow) GameLoaderWnd(commandText);
     if (!mainWindow) {
         LOG_CALL(0, L"new GameLoaderWnd false");
+        ReleasePictures();
         CoUninitialize();
         return kExitNormal;
     }
@@ -119,6 +125,7 @@ try {
         // rather than hold the single-instance mutex for good.
         LOG_CALL(0, L"GameLoaderWnd Create false:" << GetLastError());
         delete mainWindow;
+        ReleasePictures();
         CoUninitialize();
         return kExitNormal;
     }
@@ -128,6 +135,8 @@ try {
 
     CPaintManagerUI::MessageLoop();
 
+    // Every window is gone: the pictures and the codecs go before COM does.
+    ReleasePictures();
     CoUninitialize();
     return kExitNormal;
 } catch (...) {

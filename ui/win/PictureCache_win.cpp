@@ -53,6 +53,87 @@ IWICImagingFactory* Factory()
     return factory;
 }
 
+// What the first picture of a process would otherwise pay on the UI thread,
+// done at start-up on a worker of its own: loading the imaging codecs and the
+// first decode of each kind.  The worker makes and drops a factory of its own
+// in its own apartment, so nothing it makes is ever shared; what it leaves
+// behind is the codec module, kept loaded, and the codecs made ready.
+const unsigned char kWhitePixelPng[] = {
+    0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00,
+    0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00, 0x00, 0x1F, 0x15, 0xC4, 0x89, 0x00,
+    0x00, 0x00, 0x0B, 0x49, 0x44, 0x41, 0x54, 0x08, 0xD7, 0x63, 0xF8, 0x0F, 0x04, 0x00, 0x09, 0xFB, 0x03,
+    0xFD, 0x63, 0x26, 0xC5, 0x8F, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+const unsigned char kGreyBlockJpeg[] = {
+    0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 0x4A, 0x46, 0x49, 0x46, 0x00, 0x01, 0x01, 0x00, 0x00, 0x01, 0x00, 0x01,
+    0x00, 0x00, 0xFF, 0xDB, 0x00, 0x43, 0x00, 0x10, 0x0B, 0x0C, 0x0E, 0x0C, 0x0A, 0x10, 0x0E, 0x0D, 0x0E, 0x12,
+    0x11, 0x10, 0x13, 0x18, 0x28, 0x1A, 0x18, 0x16, 0x16, 0x18, 0x31, 0x23, 0x25, 0x1D, 0x28, 0x3A, 0x33, 0x3D,
+    0x3C, 0x39, 0x33, 0x38, 0x37, 0x40, 0x48, 0x5C, 0x4E, 0x40, 0x44, 0x57, 0x45, 0x37, 0x38, 0x50, 0x6D, 0x51,
+    0x57, 0x5F, 0x62, 0x67, 0x68, 0x67, 0x3E, 0x4D, 0x71, 0x79, 0x70, 0x64, 0x78, 0x5C, 0x65, 0x67, 0x63, 0xFF,
+    0xC0, 0x00, 0x0B, 0x08, 0x00, 0x08, 0x00, 0x08, 0x01, 0x01, 0x11, 0x00, 0xFF, 0xC4, 0x00, 0x14, 0x00, 0x01,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01,
+    0xFF, 0xC4, 0x00, 0x14, 0x10, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00, 0x1F, 0xFF, 0xD9};
+
+struct DecodingWarmUp {
+    ScopedHandle thread;
+    HMODULE codecs = nullptr;  // loaded by the worker, freed by ReleasePictures once it has ended
+};
+
+DecodingWarmUp& WarmUp()
+{
+    static DecodingWarmUp warmUp;
+    return warmUp;
+}
+
+// True when the little picture went all the way through the codec.
+bool WarmDecode(IWICImagingFactory* factory, const unsigned char* bytes, DWORD size)
+{
+    ScopedComPtr<IWICStream> stream;
+    ScopedComPtr<IWICBitmapDecoder> decoder;
+    ScopedComPtr<IWICBitmapFrameDecode> frame;
+    ScopedComPtr<IWICFormatConverter> converter;
+    // One pixel is enough to run the codec; the rectangle keeps the copy to it.
+    const WICRect onePixel = {0, 0, 1, 1};
+    uint32_t pixel = 0;
+    return SUCCEEDED(factory->CreateStream(stream.receiveTyped())) &&
+           SUCCEEDED(stream->InitializeFromMemory(const_cast<BYTE*>(bytes), size)) &&
+           SUCCEEDED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                                      decoder.receiveTyped())) &&
+           SUCCEEDED(decoder->GetFrame(0, frame.receiveTyped())) &&
+           SUCCEEDED(factory->CreateFormatConverter(converter.receiveTyped())) &&
+           SUCCEEDED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
+                                           nullptr, 0.0, WICBitmapPaletteTypeCustom)) &&
+           SUCCEEDED(converter->CopyPixels(&onePixel, 4, 4, reinterpret_cast<BYTE*>(&pixel)));
+}
+
+DWORD WINAPI WarmUpDecoding(void*)
+try {
+    // Held until ReleasePictures, which reads it only after this thread has
+    // ended, so that the module outlives the worker's apartment whatever COM
+    // does when that apartment ends.
+    WarmUp().codecs = LoadLibraryW(L"windowscodecs.dll");
+    if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+        UILog(0, L"picture decoding not prepared: CoInitializeEx failed");
+        return 1;
+    }
+    bool warmed = false;
+    {
+        ScopedComPtr<IWICImagingFactory> factory;
+        if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                       IID_IWICImagingFactory, factory.receive())))
+            warmed = WarmDecode(factory.get(), kWhitePixelPng, sizeof kWhitePixelPng) &&
+                     WarmDecode(factory.get(), kGreyBlockJpeg, sizeof kGreyBlockJpeg);
+    }
+    CoUninitialize();
+    // Not a failure of the program: the UI thread decodes as it always would.
+    if (!warmed)
+        UILog(0, L"picture decoding not prepared: the codecs refused a test picture");
+    return warmed ? 0 : 1;
+} catch (...) {
+    UILog(0, L"picture decoding not prepared: the worker ended by an exception");
+    return 1;
+}
+
 bool ReadPlainFile(const std::wstring& path, std::vector<unsigned char>& bytes)
 {
     bytes.clear();
@@ -179,8 +260,32 @@ const CPicture* GetPicture(const std::string& fileUtf8, const std::wstring& fold
     return result;
 }
 
+void PrepareDecodingInBackground()
+{
+    DecodingWarmUp& warmUp = WarmUp();
+    if (warmUp.thread.valid())
+        return;
+    warmUp.thread.reset(CreateThread(nullptr, 0, &WarmUpDecoding, nullptr, 0, nullptr));
+    if (!warmUp.thread.valid())
+        UILog(0, L"picture decoding not prepared: CreateThread failed " + std::to_wstring(GetLastError()));
+}
+
 void ReleasePictures()
 {
+    DecodingWarmUp& warmUp = WarmUp();
+    if (warmUp.thread.valid()) {
+        // Two small decodes: seconds mean the codecs are stuck, and then the
+        // process had better not unload them under the worker.
+        if (WaitForSingleObject(warmUp.thread.get(), 10000) == WAIT_OBJECT_0) {
+            warmUp.thread.reset();
+            if (warmUp.codecs) {
+                FreeLibrary(warmUp.codecs);
+                warmUp.codecs = nullptr;
+            }
+        } else {
+            UILog(0, L"picture decoding worker still running after 10 s; its codecs stay loaded");
+        }
+    }
     Cache().clear();
     if (IWICImagingFactory*& factory = FactorySlot()) {
         factory->Release();

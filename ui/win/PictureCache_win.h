@@ -33,6 +33,12 @@ constexpr unsigned kMaxPictureSide = 4096;
 // Decodes PNG or JPEG bytes (WIC); false when they are not a picture or
 // are larger than kMaxPictureSide on a side.
 bool DecodePicture(const void* bytes, size_t size, CPicture& picture);
-// Frees every cached bitmap (the process is ending, or a test wants a
+// Starts loading the imaging codecs and decoding a test picture of each
+// kind on a worker thread, so that the first picture a visible control
+// draws finds them ready.  Call it once, early, on the UI thread; the UI
+// thread never waits for it.  ReleasePictures ends it.
+void PrepareDecodingInBackground();
+// Waits for the worker of PrepareDecodingInBackground (bounded) and frees
+// every cached bitmap (the process is ending, or a test wants a
 // fresh cache).
 void ReleasePictures();

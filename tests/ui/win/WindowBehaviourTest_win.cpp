@@ -517,6 +517,54 @@ TEST(PictureCache, PicturesLargerThan4096OnASideAreRefused)
 
 namespace {
 
+std::vector<std::wstring>& WorkerLog()
+{
+    static std::vector<std::wstring> lines;
+    return lines;
+}
+
+// Called from the worker as well; the test reads the lines only after
+// ReleasePictures has waited for it.
+void RecordWorkerLine(int, const std::wstring& line)
+{
+    static CRITICAL_SECTION* lock = [] {
+        static CRITICAL_SECTION section;
+        InitializeCriticalSection(&section);
+        return &section;
+    }();
+    EnterCriticalSection(lock);
+    WorkerLog().push_back(line);
+    LeaveCriticalSection(lock);
+}
+
+}  // namespace
+
+// The worker decodes a PNG and a JPEG of its own while the UI thread
+// decodes at the same time; it ends when the pictures are released, and
+// can start again after that.
+TEST(PictureCache, DecodingPreparedOnAWorkerEndsWithThePictures)
+{
+    SetUILogSink(&RecordWorkerLine);
+    CoInitialize(nullptr);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        WorkerLog().clear();
+        PrepareDecodingInBackground();
+        PrepareDecodingInBackground();  // a second call while it runs starts nothing more
+        const std::vector<unsigned char> png = EncodePng(64, 64);
+        CPicture picture;
+        EXPECT_TRUE(DecodePicture(png.data(), png.size(), picture));
+        if (picture.bitmap)
+            DeleteObject(picture.bitmap);
+        ReleasePictures();
+        EXPECT_TRUE(WorkerLog().empty()) << testing::PrintToString(WorkerLog());
+    }
+    CoUninitialize();
+    SetUILogSink(nullptr);
+}
+
+namespace {
+
 // A window whose skin and pictures are plain files in a folder.
 class PlainFileWindow : public TestSkinWindow {
 public:
