@@ -126,9 +126,12 @@ try {
     }
     CoUninitialize();
     // Not a failure of the program: the UI thread decodes as it always would.
-    if (!warmed)
+    if (!warmed) {
         UILog(0, L"picture decoding not prepared: the codecs refused a test picture");
-    return warmed ? 0 : 1;
+        return 1;
+    }
+    UILog(2, L"picture decoding prepared");
+    return 0;
 } catch (...) {
     UILog(0, L"picture decoding not prepared: the worker ended by an exception");
     return 1;
