@@ -99,12 +99,26 @@ void PluginToChromiumBridge::sendMessage(std::string text) {
         --roomWaiters;
         if (refused()) return;
     }
-    queue.push_back(std::move(text));
-    queueBytes += size;
-    ++messagesQueued;
-    const bool wakeWriter = writerWaiting && processInitialized;
+    const bool wakeWriter = appendLocked(std::move(text));
     lock.unlock();
     if (wakeWriter) queueChanged.notify_one();
+}
+
+// Under queueMutex.  True when the writer sleeps and has something to write
+// now: the caller wakes it once the lock is let go.
+bool PluginToChromiumBridge::appendLocked(std::string text) {
+    queueBytes += text.size();
+    queue.push_back(std::move(text));
+    ++messagesQueued;
+    return writerWaiting && processInitialized;
+}
+
+// Under queueMutex.  Drops everything queued, counted as written, and gives
+// its memory back.
+void PluginToChromiumBridge::discardQueueLocked() {
+    messagesWritten.fetch_add(queue.size());
+    queue = std::deque<std::string>();
+    queueBytes = 0;
 }
 
 // The writer thread.  Takes the whole queue at once and writes it outside
@@ -166,9 +180,7 @@ void PluginToChromiumBridge::runWriter() {
             // The browser process is gone: from now on sendMessage refuses
             // every message, and what is queued goes with it.
             peerGone = true;
-            messagesWritten.fetch_add(queue.size());
-            queue = std::deque<std::string>();
-            queueBytes = 0;
+            discardQueueLocked();
             lock.unlock();
             roomAvailable.notify_all();
             lock.lock();
@@ -217,9 +229,7 @@ void PluginToChromiumBridge::shutdown() {
     {
         std::lock_guard<SlimMutex> lock(queueMutex);
         stopped = true;
-        messagesWritten.fetch_add(queue.size());
-        queue = std::deque<std::string>();
-        queueBytes = 0;
+        discardQueueLocked();
     }
     queueChanged.notify_all();
     roomAvailable.notify_all();
@@ -269,9 +279,7 @@ void PluginToChromiumBridge::handleIncomingMessage(const std::string& text) {
                 if (terminating) {
                     // A terminate request held back goes with everything
                     // before it; the watchdog ends the browser process.
-                    messagesWritten.fetch_add(queue.size());
-                    queue = std::deque<std::string>();
-                    queueBytes = 0;
+                    discardQueueLocked();
                 }
                 wakeWriter = writerWaiting;
             }
@@ -333,13 +341,7 @@ void PluginToChromiumBridge::terminate() {
         // Behind everything handed over before it, and the last message
         // this bridge takes; it does not wait for room.
         std::lock_guard<SlimMutex> lock(queueMutex);
-        if (!terminating && !stopped && !peerGone) {
-            static const std::string request = "{\"type\": 47}";
-            queue.push_back(request);
-            queueBytes += request.size();
-            ++messagesQueued;
-            wakeWriter = writerWaiting && processInitialized;
-        }
+        if (!terminating && !stopped && !peerGone) wakeWriter = appendLocked("{\"type\": 47}");
         terminating = true;
     }
     if (wakeWriter) queueChanged.notify_one();

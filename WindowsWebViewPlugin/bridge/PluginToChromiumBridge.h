@@ -118,6 +118,8 @@ private:
     void stopHeartbeat();
     void stopWriter();
     void releaseRoom(size_t bytes);
+    bool appendLocked(std::string text);
+    void discardQueueLocked();
 
     // The queue and its state, under queueMutex.  Senders append; the writer
     // takes the whole queue at once and writes it outside the lock, so a
