@@ -74,12 +74,6 @@ public:
     void SetPageLoadTimeout(UINT milliseconds) { m_pageLoadTimeoutMs = milliseconds; }
 
 private:
-    // A message box, the exit menu and a sent message run message loops, in
-    // which this window may be destroyed and the object deleted
-    // (OnFinalMessage).  A watch taken before such a call has expired after
-    // it when that happened; then nothing of the object is touched.
-    std::weak_ptr<void> WatchLife() const { return m_life; }
-
     // The command chosen in the exit menu, 0 for none.
     UINT TrackExitMenu();
     void OnPageLoadTimeout();
@@ -87,7 +81,6 @@ private:
     void OnUnpackProgress(WPARAM percent);
     void OnWebLoaded();
 
-    std::shared_ptr<void> m_life = std::make_shared<int>(0);
     LaunchParams m_launchParams;
     // The page's open-game requests not yet taken; freed with the window.
     OpenGameRequests m_openGameRequests;

@@ -135,7 +135,7 @@ void GameLoaderWnd::OnDownloadResult(WPARAM failed)
 void GameLoaderWnd::OnBtnCloseClick()
 {
     const HWND window = m_hWnd;
-    const auto life = WatchLife();
+    const CWindowWatch watch = Watch();
     if (m_launchParams.source == L"KV" && !m_launchParams.winid.empty()) {
         LOG_CALL(2, L"GameLoaderWnd close wnd");
         HWND platform = WindowFromIdText(m_launchParams.winid);
@@ -143,7 +143,7 @@ void GameLoaderWnd::OnBtnCloseClick()
         // its single-instance mutex) alive.
         if (IsWindow(platform))
             SendPlatformNotice(platform, MakePlatformNoticeRecord(1));
-        if (life.expired())
+        if (!watch.IsAlive())
             return;
     }
     if (IsWindow(window))
@@ -208,11 +208,11 @@ LRESULT GameLoaderWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     if (message == WM_SHOW_EXIT_MENU && lParam == WM_RBUTTONDOWN) {
-        const auto life = WatchLife();
+        const CWindowWatch watch = Watch();
         const UINT command = TrackExitMenu();
-        if (!life.expired() && command == kExitMenuCommand)
+        if (watch.IsAlive() && command == kExitMenuCommand)
             OnBtnCloseClick();
-        if (life.expired())
+        if (!watch.IsAlive())
             return 0;
     }
     return WindowImplBase::HandleMessage(message, wParam, lParam);
@@ -243,9 +243,9 @@ void GameLoaderWnd::OnUnpackDone(WPARAM failed)
     // The box's loop may see a second failure's box, or anything else that
     // closes this window and deletes this object.
     const HWND window = m_hWnd;
-    const auto life = WatchLife();
+    const CWindowWatch watch = Watch();
     ShowMsgBox(window, L"\x91CA\x653E\x6587\x4EF6\x51FA\x9519");  // 释放文件出错
-    if (!life.expired() && IsWindow(window))
+    if (watch.IsAlive() && IsWindow(window))
         ::PostMessageW(window, WM_CLOSE, 1, 0);
 }
 
@@ -301,9 +301,9 @@ LRESULT GameLoaderWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM l
         KillTimer(m_hWnd, kPageLoadTimerId);
         // The box's loop dispatches everything else meanwhile (the page's
         // close_wnd, the package updater's messages): the window may be gone.
-        const auto life = WatchLife();
+        const CWindowWatch watch = Watch();
         MessageBoxW(m_hWnd, L"\x7F51\x7EDC\x8FDE\x63A5\x5F02\x5E38", L"\x63D0\x793A", MB_OK);  // 网络连接异常, 提示
-        if (!life.expired())
+        if (watch.IsAlive())
             OnBtnCloseClick();
         return 0;
     }
